@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+#include <span>
+
+// 24 smoothed band levels (dB, -72 ... 0) of the program's output, for the
+// console's analyser. Blocks of mono samples arrive through ingest() from the
+// render thread; the analysis runs on this object's own worker thread, and
+// `bands` is published on the main thread.
+class SLMAudioSpectrum : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<double> bands READ bands NOTIFY bandsChanged)
+    Q_PROPERTY(QList<double> centerFrequencies READ centerFrequencies CONSTANT)
+
+public:
+    static constexpr int bandCount = 24;
+    static constexpr double floorDB = -72.0;
+
+    explicit SLMAudioSpectrum(QObject* parent = nullptr);
+    ~SLMAudioSpectrum() override;
+
+    // Any thread, the real-time render thread included: copies the block into
+    // a preallocated slot and wakes the worker. Never locks, waits or allocates.
+    // Does nothing for an empty block or a sample rate not above 0.
+    void ingest(std::span<const float> samples, double sampleRate);
+
+    // Main thread: blocks until every ingested block has been analysed, then
+    // publishes the results. For offline rendering, where the analysis must
+    // keep step with the rendered blocks.
+    void waitUntilIdle();
+
+    QList<double> bands() const { return m_bands; }
+    QList<double> centerFrequencies() const;
+
+signals:
+    void objectWillChange();
+    void bandsChanged();
+
+private:
+    struct Worker;
+    void publish(const QList<double>& bands);
+
+    QList<double> m_bands;
+    std::unique_ptr<Worker> m_worker;
+};
