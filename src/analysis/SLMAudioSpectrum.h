@@ -3,6 +3,8 @@
 #include <QList>
 #include <QObject>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 
@@ -18,6 +20,13 @@ class SLMAudioSpectrum : public QObject {
 public:
     static constexpr int bandCount = 24;
     static constexpr double floorDB = -72.0;
+
+    // Blocks wait for the worker in a fixed pool of preallocated slots.
+    // A block longer than a slot, or one that arrives while every slot is
+    // still in use (the worker or the main thread has fallen behind), is
+    // dropped and counted: ingest never waits.
+    static constexpr std::size_t slotLength = 8192;
+    static constexpr int slotCount = 8;
 
     explicit SLMAudioSpectrum(QObject* parent = nullptr);
     ~SLMAudioSpectrum() override;
@@ -35,6 +44,9 @@ public:
     QList<double> bands() const { return m_bands; }
     QList<double> centerFrequencies() const;
 
+    // Blocks that ingest() could not take (too long, or no free slot).
+    std::uint64_t droppedBlockCount() const;
+
 signals:
     void objectWillChange();
     void bandsChanged();
@@ -42,6 +54,8 @@ signals:
 private:
     struct Worker;
     void publish(const QList<double>& bands);
+    // Main thread: publishes every finished result, oldest first.
+    void publishFinished();
 
     QList<double> m_bands;
     std::unique_ptr<Worker> m_worker;
