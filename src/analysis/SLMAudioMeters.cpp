@@ -54,26 +54,27 @@ void SLMAudioMeters::update(double reactor, double field, double wave, double an
     for (int i = 0; i < meterCount; ++i)
         levels[i] = instantaneousDB(amplitudes[i]);
 
-    // Each assignment is its own published change, so observers see every
-    // intermediate state in property order.
-    auto publish = [this](int index, double value) {
-        emit objectWillChange();
-        m_values[index] = value;
-        emit(this->*changedSignals[index])();
-    };
-
+    double next[2 * meterCount];
     for (int i = 0; i < meterCount; ++i) {
         const double current = m_values[i];
         const double target = levels[i];
         const bool rising = current < target;
         const double k = i < voiceCount ? (rising ? voiceRise : voiceFall)
                                         : (rising ? masterRise : masterFall);
-        publish(i, current + (target - current) * k);
+        next[i] = current + (target - current) * k;
     }
-
     for (int i = 0; i < meterCount; ++i) {
         const double held = m_values[meterCount + i];
         const double target = levels[i];
-        publish(meterCount + i, held <= target ? target : std::max(held - peakDecayDB, floorDB));
+        next[meterCount + i] = held <= target ? target : std::max(held - peakDecayDB, floorDB);
+    }
+
+    // Each assignment is its own published change, so observers see every
+    // intermediate state in property order.
+    for (int i = 0; i < 2 * meterCount; ++i) {
+        const Signal changed = changedSignals[i];
+        emit objectWillChange();
+        m_values[i] = next[i];
+        emit(this->*changed)();
     }
 }
