@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+
+// GLSL of the clock renderer for the context at hand: "#version 330" on
+// desktop OpenGL 3.3 and later, "#version 130" on OpenGL 3.0 to 3.2,
+// "#version 300 es" on OpenGL ES 3.
+enum class ClockShaderDialect { Glsl330, Glsl130, Essl300 };
+
+QByteArray clockVertexShader(ClockShaderDialect dialect);
+QByteArray clockFragmentShader(ClockShaderDialect dialect);

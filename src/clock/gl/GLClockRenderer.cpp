@@ -1,0 +1,257 @@
+#include "clock/gl/GLClockRenderer.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr GLuint positionAttribute = 0;
+constexpr GLuint opAttribute = 1;
+
+} // namespace
+
+GLClockRenderer::~GLClockRenderer()
+{
+    if (m_context && QOpenGLContext::currentContext() == m_context)
+        release();
+}
+
+bool GLClockRenderer::dialectForCurrentContext(ClockShaderDialect& dialect, QString& version)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (!context) {
+        version = QStringLiteral("no current context");
+        return false;
+    }
+    // The context's format may report what was asked for rather than what
+    // the driver gave (the offscreen platform does), so read the driver.
+    const auto* text = reinterpret_cast<const char*>(context->functions()->glGetString(GL_VERSION));
+    version = QString::fromLatin1(text ? text : "unknown");
+    static const QRegularExpression number(QStringLiteral("(\\d+)\\.(\\d+)"));
+    const QRegularExpressionMatch m = number.match(version);
+    if (!m.hasMatch())
+        return false;
+    const int major = m.captured(1).toInt();
+    const int minor = m.captured(2).toInt();
+    if (context->isOpenGLES()) {
+        dialect = ClockShaderDialect::Essl300;
+        return major >= 3;
+    }
+    if (major < 3)
+        return false;
+    dialect = major > 3 || minor >= 3 ? ClockShaderDialect::Glsl330 : ClockShaderDialect::Glsl130;
+    return true;
+}
+
+GLuint GLClockRenderer::compile(GLenum type, const QByteArray& source)
+{
+    const GLuint shader = m_gl->glCreateShader(type);
+    const char* text = source.constData();
+    m_gl->glShaderSource(shader, 1, &text, nullptr);
+    m_gl->glCompileShader(shader);
+    GLint ok = 0;
+    m_gl->glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        m_gl->glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        m_error = QStringLiteral("clock shader does not compile: %1").arg(QString::fromLatin1(log).trimmed());
+        m_gl->glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+bool GLClockRenderer::initialize()
+{
+    if (m_program)
+        return true;
+    m_context = QOpenGLContext::currentContext();
+    ClockShaderDialect dialect{};
+    QString version;
+    if (!dialectForCurrentContext(dialect, version)) {
+        m_error = QStringLiteral("the clock needs OpenGL 3.0 or OpenGL ES 3.0; this context offers %1").arg(version);
+        m_context = nullptr;
+        return false;
+    }
+    m_gl = m_context->extraFunctions();
+
+    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect));
+    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect)) : 0;
+    if (!vs || !fs) {
+        if (vs)
+            m_gl->glDeleteShader(vs);
+        return false;
+    }
+    const GLuint program = m_gl->glCreateProgram();
+    m_gl->glAttachShader(program, vs);
+    m_gl->glAttachShader(program, fs);
+    m_gl->glBindAttribLocation(program, positionAttribute, "a_pos");
+    m_gl->glBindAttribLocation(program, opAttribute, "a_op");
+    m_gl->glLinkProgram(program);
+    m_gl->glDeleteShader(vs);
+    m_gl->glDeleteShader(fs);
+    GLint ok = 0;
+    m_gl->glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        m_gl->glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        m_error = QStringLiteral("clock shaders do not link: %1").arg(QString::fromLatin1(log).trimmed());
+        m_gl->glDeleteProgram(program);
+        return false;
+    }
+    m_program = program;
+    m_viewportUniform = m_gl->glGetUniformLocation(program, "u_viewport");
+    m_gl->glUseProgram(program);
+    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_paints"), 0);
+    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_stops"), 1);
+    m_gl->glUseProgram(0);
+
+    m_gl->glGenBuffers(1, &m_vertexBuffer);
+    m_gl->glGenBuffers(1, &m_indexBuffer);
+    m_gl->glGenVertexArrays(1, &m_vao);
+    m_gl->glBindVertexArray(m_vao);
+    m_gl->glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    m_gl->glEnableVertexAttribArray(positionAttribute);
+    m_gl->glVertexAttribPointer(positionAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(GLVertex), nullptr);
+    m_gl->glEnableVertexAttribArray(opAttribute);
+    m_gl->glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, sizeof(GLVertex),
+                                 reinterpret_cast<const void*>(offsetof(GLVertex, op)));
+    m_gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
+    m_gl->glBindVertexArray(0);
+    m_gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    GLuint textures[2] = {};
+    m_gl->glGenTextures(2, textures);
+    m_paintTexture = textures[0];
+    m_stopTexture = textures[1];
+    for (GLuint t : textures) {
+        m_gl->glBindTexture(GL_TEXTURE_2D, t);
+        m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    m_gl->glBindTexture(GL_TEXTURE_2D, 0);
+    m_error.clear();
+    return true;
+}
+
+void GLClockRenderer::release()
+{
+    if (!m_gl)
+        return;
+    if (m_program)
+        m_gl->glDeleteProgram(m_program);
+    const GLuint buffers[2] = {m_vertexBuffer, m_indexBuffer};
+    m_gl->glDeleteBuffers(2, buffers);
+    m_gl->glDeleteVertexArrays(1, &m_vao);
+    const GLuint textures[2] = {m_paintTexture, m_stopTexture};
+    m_gl->glDeleteTextures(2, textures);
+    m_program = m_vao = m_vertexBuffer = m_indexBuffer = m_paintTexture = m_stopTexture = 0;
+    m_gl = nullptr;
+    m_context = nullptr;
+}
+
+void GLClockRenderer::prepare(const DisplayList& list, double scale)
+{
+    m_tessellator.tessellate(list, scale);
+}
+
+// Texels in rows of textureWidth. Respecifying the whole texture every frame
+// hands the driver fresh storage instead of making it wait until the previous
+// frame has finished reading the old one.
+void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count)
+{
+    constexpr std::size_t width = ClockTessellator::textureWidth;
+    const std::size_t fullRows = count / width;
+    const std::size_t rest = count % width;
+    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, fullRows + (rest ? 1 : 0)));
+    const auto* bytes = static_cast<const float*>(texels);
+    m_gl->glBindTexture(GL_TEXTURE_2D, texture);
+    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, rows, 0, GL_RGBA, GL_FLOAT, nullptr);
+    if (fullRows)
+        m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, static_cast<GLsizei>(fullRows), GL_RGBA, GL_FLOAT, bytes);
+    if (rest)
+        m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(fullRows), static_cast<GLsizei>(rest), 1, GL_RGBA,
+                              GL_FLOAT, bytes + 4 * width * fullRows);
+}
+
+void GLClockRenderer::submit(QSize pixelSize)
+{
+    if (!m_program || pixelSize.isEmpty())
+        return;
+    QOpenGLExtraFunctions& gl = *m_gl;
+    const ClockTessellator& t = m_tessellator;
+
+    gl.glViewport(0, 0, pixelSize.width(), pixelSize.height());
+    gl.glDisable(GL_SCISSOR_TEST);
+    gl.glDisable(GL_CULL_FACE);
+    gl.glDisable(GL_STENCIL_TEST);
+    gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    gl.glDepthMask(GL_TRUE);
+    gl.glStencilMask(0xff);
+    gl.glClearColor(0, 0, 0, 0);
+    gl.glClearDepthf(1);
+    gl.glClearStencil(0);
+    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (t.commands().empty())
+        return;
+
+    gl.glActiveTexture(GL_TEXTURE1);
+    uploadTexture(m_stopTexture, t.stops().data(), t.stops().size());
+    gl.glActiveTexture(GL_TEXTURE0);
+    uploadTexture(m_paintTexture, t.paints().data(), 2 * t.paints().size());
+
+    gl.glBindVertexArray(m_vao);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(t.vertices().size_bytes()), t.vertices().data(),
+                    GL_STREAM_DRAW);
+    gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(t.indices().size_bytes()), t.indices().data(),
+                    GL_STREAM_DRAW);
+
+    gl.glUseProgram(m_program);
+    gl.glUniform2f(m_viewportUniform, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
+    gl.glEnable(GL_DEPTH_TEST);
+    gl.glDepthFunc(GL_LESS);
+    gl.glEnable(GL_BLEND);
+    gl.glBlendEquation(GL_FUNC_ADD);
+    gl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+
+    for (const GLDrawCommand& c : t.commands()) {
+        const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c.firstIndex) * 4);
+        switch (c.kind) {
+        case GLDrawCommand::Kind::Triangles:
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+            break;
+        case GLDrawCommand::Kind::StencilFill:
+            // Winding numbers into the stencil, colour and depth untouched...
+            gl.glEnable(GL_STENCIL_TEST);
+            gl.glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+            gl.glDepthMask(GL_FALSE);
+            gl.glStencilFunc(GL_ALWAYS, 0, 0xff);
+            gl.glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_KEEP, GL_INCR_WRAP);
+            gl.glStencilOpSeparate(GL_BACK, GL_KEEP, GL_KEEP, GL_DECR_WRAP);
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+            // ...then paint where the winding is not zero, clearing it as we go.
+            gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            gl.glDepthMask(GL_TRUE);
+            gl.glStencilFunc(GL_NOTEQUAL, 0, 0xff);
+            gl.glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+            gl.glDisable(GL_STENCIL_TEST);
+            break;
+        case GLDrawCommand::Kind::ClearDepth: gl.glClear(GL_DEPTH_BUFFER_BIT); break;
+        }
+    }
+
+    gl.glDisable(GL_DEPTH_TEST);
+    gl.glDisable(GL_BLEND);
+    gl.glUseProgram(0);
+    gl.glBindVertexArray(0);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.glActiveTexture(GL_TEXTURE1);
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glActiveTexture(GL_TEXTURE0);
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+}
