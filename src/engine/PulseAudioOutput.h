@@ -1,0 +1,111 @@
+#pragma once
+
+#include "control/PulseMainLoop.h"
+#include "engine/AudioOutput.h"
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Plays to the sound server's default sink: one FLOAT32NE stream of the
+// requested channels, interleaved, pulled from the render callback on the
+// libpulse loop thread.
+//
+// Start-up (deviceFormat through start) blocks the calling thread for at
+// most `startupBudget` in all, whatever the server does. Once started, a
+// lost connection or stream is remade in the background with the same
+// format and the same callback, so the render carries on where it was.
+class PulseAudioOutput : public AudioOutput {
+public:
+    struct Timing {
+        std::chrono::milliseconds startupBudget{1500};
+        std::chrono::milliseconds targetLatency{35};
+        std::chrono::milliseconds retryInterval{250};
+        // A reconnection attempt that has not reached a playing stream by
+        // then is abandoned and retried.
+        std::chrono::milliseconds attemptTimeout{2000};
+    };
+
+    PulseAudioOutput();
+    explicit PulseAudioOutput(Timing timing);
+    ~PulseAudioOutput() override;
+
+    AudioDeviceFormat deviceFormat() override;
+    bool createStream(double sampleRate, std::uint32_t channels) override;
+    void setRenderCallback(RenderCallback callback) override;
+    bool start(std::string& error) override;
+    void stop() override;
+
+    // What the server granted and reports, for tools and tests.
+    std::optional<std::chrono::microseconds> latency();
+    std::optional<pa_buffer_attr> bufferAttributes();
+    std::optional<pa_sample_spec> streamSampleSpec();
+    std::optional<pa_channel_map> streamChannelMap();
+    bool isPlaying();
+    std::uint64_t underflowCount() const { return m_underflows.load(std::memory_order_relaxed); }
+    std::uint64_t lossCount() const { return m_losses.load(std::memory_order_relaxed); }
+    // Time from the last detected loss to a playing stream again.
+    std::optional<std::chrono::milliseconds> lastRecoveryTime() const;
+
+    // The stream's channel order: the sink's own positions, with front left
+    // and front right first so that channel 1 is left and channel 2 right
+    // wherever the sink puts them. Plain stereo for narrower sinks, the
+    // server's default order when the counts differ.
+    static pa_channel_map channelMapFor(const pa_channel_map& sinkMap, unsigned channels);
+
+private:
+    using Clock = PulseMainLoop::Clock;
+
+    // Lock held.
+    bool connectContext();
+    bool waitForContext(Clock::time_point deadline);
+    pa_stream* newStream();
+    bool connectStream(pa_stream* stream);
+    void dropStream();
+    void dropContext();
+    void onContextState();
+    void onStreamState();
+    void onLost(const char* reason);
+    void scheduleRetry();
+    void retry();
+    void render(float* data, std::uint32_t frames);
+    Clock::time_point startupDeadline();
+
+    static void contextStateThunk(pa_context*, void* self);
+    static void streamStateThunk(pa_stream*, void* self);
+    static void writeThunk(pa_stream* stream, size_t bytes, void* self);
+    static void underflowThunk(pa_stream*, void* self);
+    static void retryThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
+    static void attemptTimeoutThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
+
+    Timing m_timing;
+    PulseMainLoop m_loop;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    std::optional<Clock::time_point> m_deadline;
+
+    std::optional<AudioDeviceFormat> m_deviceFormat;
+    pa_channel_map m_sinkMap{};
+    pa_sample_spec m_spec{};
+    pa_channel_map m_map{};
+    pa_buffer_attr m_attr{};
+    std::size_t m_frameBytes = 0;
+    RenderCallback m_render;
+
+    // After a successful start: losses are repaired instead of reported.
+    bool m_started = false;
+    bool m_stopped = false;
+    bool m_lost = false;
+    Clock::time_point m_lostAt{};
+    pa_time_event* m_retryTimer = nullptr;
+    pa_time_event* m_attemptTimer = nullptr;
+
+    std::atomic<std::uint64_t> m_underflows{0};
+    std::atomic<std::uint64_t> m_losses{0};
+    std::atomic<std::int64_t> m_lastRecoveryMs{-1};
+};

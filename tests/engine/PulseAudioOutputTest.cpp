@@ -1,0 +1,306 @@
+#include "engine/PulseAudioOutput.h"
+#include "support/EventLoop.h"
+#include "support/MonitorRecorder.h"
+#include "support/PulseServer.h"
+
+#include <pulse/error.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using slm::test::MonitorRecorder;
+using slm::test::PulseEnvironment;
+using slm::test::PulseServer;
+using namespace std::chrono_literals;
+
+// Channel 1 a sine, channel 2 the sine at -1/2, every further channel c a
+// constant 0.1·c: each channel is recognisable at the far end.
+struct TestSignal {
+    std::atomic<std::uint64_t> frames{0};
+    std::atomic<std::uint64_t> calls{0};
+    double rate = 48000.0;
+
+    AudioOutput::RenderCallback callback()
+    {
+        return [this](std::uint32_t count, AudioBufferList buffers) {
+            calls.fetch_add(1, std::memory_order_relaxed);
+            ASSERT_EQ(buffers.size(), 1u);
+            const AudioBuffer& buffer = buffers[0];
+            std::uint64_t n = frames.load(std::memory_order_relaxed);
+            for (std::uint32_t i = 0; i < count; ++i, ++n) {
+                const float s = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(n) / rate));
+                float* frame = buffer.data + static_cast<std::size_t>(i) * buffer.channels;
+                frame[0] = s;
+                frame[1] = -0.5f * s;
+                for (std::uint32_t c = 2; c < buffer.channels; ++c)
+                    frame[c] = 0.1f * static_cast<float>(c + 1);
+            }
+            frames.store(n, std::memory_order_relaxed);
+        };
+    }
+};
+
+bool startOutput(PulseAudioOutput& output, TestSignal& signal)
+{
+    const AudioDeviceFormat format = output.deviceFormat();
+    if (!(format.sampleRate > 0))
+        return false;
+    signal.rate = format.sampleRate;
+    const std::uint32_t channels = std::max<std::uint32_t>(format.channelCount, 2);
+    if (!output.createStream(format.sampleRate, channels))
+        return false;
+    output.setRenderCallback(signal.callback());
+    std::string error;
+    return output.start(error);
+}
+
+// Waits until the monitor of `sink` carries sound; the time it took, or nothing.
+std::optional<std::chrono::milliseconds> timeToSound(const PulseServer& server, const QString& sink, unsigned rate,
+                                                     unsigned channels, std::chrono::milliseconds timeout)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeout.count()) {
+        MonitorRecorder recorder(server.serverString(), sink, rate, channels);
+        if (recorder.start()) {
+            while (timer.elapsed() < timeout.count()) {
+                recorder.waitForFrames(recorder.frames() + rate / 50, 200ms);
+                const auto samples = recorder.samples();
+                if (slm::test::firstSoundingFrame(samples, channels) < samples.size() / channels)
+                    return std::chrono::milliseconds(timer.elapsed());
+            }
+        }
+        QThread::msleep(50);
+    }
+    return std::nullopt;
+}
+
+TEST(PulseAudioOutputChannelMap, PutsLeftAndRightFirstAndKeepsTheSinkOrderOtherwise)
+{
+    pa_channel_map aiff;
+    pa_channel_map_init_auto(&aiff, 6, PA_CHANNEL_MAP_AIFF);
+    const pa_channel_map six = PulseAudioOutput::channelMapFor(aiff, 6);
+    const std::vector<pa_channel_position_t> expected{
+        PA_CHANNEL_POSITION_FRONT_LEFT, PA_CHANNEL_POSITION_FRONT_RIGHT, PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER,
+        PA_CHANNEL_POSITION_FRONT_CENTER, PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER, PA_CHANNEL_POSITION_REAR_CENTER};
+    EXPECT_EQ(std::vector<pa_channel_position_t>(six.map, six.map + six.channels), expected);
+
+    pa_channel_map swapped;
+    pa_channel_map_parse(&swapped, "front-right,front-left");
+    const pa_channel_map stereo = PulseAudioOutput::channelMapFor(swapped, 2);
+    EXPECT_EQ(stereo.map[0], PA_CHANNEL_POSITION_FRONT_LEFT);
+    EXPECT_EQ(stereo.map[1], PA_CHANNEL_POSITION_FRONT_RIGHT);
+
+    pa_channel_map mono;
+    pa_channel_map_init_mono(&mono);
+    const pa_channel_map widened = PulseAudioOutput::channelMapFor(mono, 2);
+    ASSERT_EQ(widened.channels, 2u);
+    EXPECT_EQ(widened.map[0], PA_CHANNEL_POSITION_FRONT_LEFT);
+    EXPECT_EQ(widened.map[1], PA_CHANNEL_POSITION_FRONT_RIGHT);
+
+    pa_channel_map aux;
+    pa_channel_map_parse(&aux, "aux1,aux0,aux2");
+    const pa_channel_map untouched = PulseAudioOutput::channelMapFor(aux, 3);
+    EXPECT_TRUE(pa_channel_map_equal(&untouched, &aux));
+}
+
+TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
+{
+    // The server's own six-channel order puts front right fourth.
+    PulseServer server({{QStringLiteral("six"), 44100, 6, {}, QStringLiteral("Six")}});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+
+    PulseAudioOutput output;
+    const AudioDeviceFormat format = output.deviceFormat();
+    EXPECT_EQ(format.sampleRate, 44100.0);
+    EXPECT_EQ(format.channelCount, 6u);
+
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("six"), 44100, 6);
+    ASSERT_TRUE(recorder.start());
+
+    TestSignal signal;
+    ASSERT_TRUE(startOutput(output, signal));
+    const auto spec = output.streamSampleSpec();
+    ASSERT_TRUE(spec);
+    EXPECT_EQ(spec->format, PA_SAMPLE_FLOAT32NE);
+    EXPECT_EQ(spec->rate, 44100u);
+    EXPECT_EQ(spec->channels, 6u);
+
+    ASSERT_TRUE(recorder.waitForFrames(44100 / 2, 3s));
+    const std::vector<float> samples = recorder.samples();
+    // Monitor order: FL, FLC, FC, FR, FRC, RC. Ours: L, R, then 0.3, 0.4 ...
+    const std::size_t first = slm::test::firstSoundingFrame(samples, 6);
+    std::size_t playing = 0;
+    std::size_t wrong = 0;
+    for (std::size_t frame = first; frame < samples.size() / 6; ++frame) {
+        const float* m = &samples[frame * 6];
+        if (m[1] == 0.0f)
+            continue; // not yet (or no longer) ours
+        ++playing;
+        const bool ok = m[3] == -0.5f * m[0] && m[1] == 0.3f && m[2] == 0.4f && m[4] == 0.5f && m[5] == 0.6f;
+        wrong += ok ? 0 : 1;
+    }
+    EXPECT_GT(playing, 44100u / 10);
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(slm::test::rms(samples, 6, 0, first, samples.size() / 6), 0.2);
+
+    // Measured in detail by the tool; this only catches a wildly wrong buffer.
+    QThread::msleep(200);
+    const auto latency = output.latency();
+    ASSERT_TRUE(latency);
+    EXPECT_LE(*latency, 100ms);
+
+    const QString inputs = server.pactl({QStringLiteral("list"), QStringLiteral("sink-inputs")}).output;
+    EXPECT_TRUE(inputs.contains(QStringLiteral("application.name = \"Starlume\""))) << inputs.toStdString();
+    EXPECT_TRUE(inputs.contains(QStringLiteral("application.icon_name = \"starlume\"")));
+    EXPECT_TRUE(inputs.contains(QStringLiteral("media.role = \"music\"")));
+    const QString clients = server.pactl({QStringLiteral("list"), QStringLiteral("clients")}).output;
+    EXPECT_TRUE(clients.contains(QStringLiteral("application.icon_name = \"starlume\"")));
+
+    output.stop();
+    const auto calls = signal.calls.load();
+    QThread::msleep(150);
+    EXPECT_EQ(signal.calls.load(), calls) << "a callback ran after stop";
+}
+
+TEST(PulseAudioOutput, WithoutAServerTheFormatIsInvalidAndNothingStarts)
+{
+    PulseEnvironment env(PulseEnvironment::nowhere());
+    PulseAudioOutput output;
+    QElapsedTimer timer;
+    timer.start();
+    const AudioDeviceFormat format = output.deviceFormat();
+    EXPECT_FALSE(format.sampleRate > 0);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(output.createStream(48000.0, 2));
+    std::string error;
+    EXPECT_FALSE(output.start(error));
+}
+
+TEST(PulseAudioOutput, AServerThatNeverAnswersCostsAtMostTwoSeconds)
+{
+    PulseServer server({PulseServer::Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+
+    {
+        server.freeze();
+        PulseAudioOutput output;
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(output.deviceFormat().sampleRate > 0);
+        EXPECT_LE(timer.elapsed(), 2000);
+        server.thaw();
+    }
+    {
+        // Stuck between reading the format and starting.
+        PulseAudioOutput output;
+        QElapsedTimer timer;
+        timer.start();
+        const AudioDeviceFormat format = output.deviceFormat();
+        ASSERT_EQ(format.sampleRate, 48000.0);
+        ASSERT_TRUE(output.createStream(format.sampleRate, 2));
+        server.freeze();
+        std::string error;
+        EXPECT_FALSE(output.start(error));
+        EXPECT_EQ(error, pa_strerror(PA_ERR_TIMEOUT));
+        EXPECT_LE(timer.elapsed(), 2000);
+        server.thaw();
+    }
+}
+
+TEST(PulseAudioOutput, RefusedFormatsAndFailedStartsAreReported)
+{
+    PulseServer server({PulseServer::Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+
+    PulseAudioOutput output;
+    ASSERT_EQ(output.deviceFormat().sampleRate, 48000.0);
+    EXPECT_FALSE(output.createStream(0.0, 2));
+    EXPECT_FALSE(output.createStream(std::nan(""), 2));
+    EXPECT_FALSE(output.createStream(48000.0, 0));
+    EXPECT_FALSE(output.createStream(48000.0, 33));
+    EXPECT_FALSE(output.createStream(1e7, 2));
+    ASSERT_TRUE(output.createStream(48000.0, 2));
+
+    // The sink goes away before the stream connects to it.
+    ASSERT_EQ(server.pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")}).exitCode, 0);
+    std::string error;
+    EXPECT_FALSE(output.start(error));
+    EXPECT_EQ(error, pa_strerror(PA_ERR_NOENTITY));
+}
+
+TEST(PulseAudioOutput, ComesBackAfterTheServerRestartsWithTheFormatItStartedWith)
+{
+    PulseServer server({PulseServer::Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+
+    PulseAudioOutput output;
+    TestSignal signal;
+    ASSERT_TRUE(startOutput(output, signal));
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return signal.frames.load() > 0; }, 2000ms));
+
+    testing::internal::CaptureStderr();
+    // Back with a different default sink: the stream keeps its own format.
+    server.kill();
+    server.setSinks({{QStringLiteral("out"), 44100, 6}});
+    ASSERT_TRUE(server.start());
+    QElapsedTimer timer;
+    timer.start();
+    const auto sound = timeToSound(server, QStringLiteral("out"), 44100, 6, 5000ms);
+    const auto elapsed = timer.elapsed();
+    const std::string log = testing::internal::GetCapturedStderr();
+
+    // Measured from the server being back; most of it is the null sink's
+    // own idle stride of up to 2 s before it takes a new stream.
+    ASSERT_TRUE(sound) << log;
+    EXPECT_LE(elapsed, 3000);
+    EXPECT_TRUE(slm::test::processEventsUntil([&] { return output.isPlaying(); }, 1000ms));
+    EXPECT_EQ(output.lossCount(), 1u);
+    EXPECT_EQ(output.streamSampleSpec()->rate, 48000u);
+    EXPECT_EQ(output.streamSampleSpec()->channels, 2u);
+    ASSERT_TRUE(output.lastRecoveryTime());
+    // One line for the loss, one for the recovery.
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_NE(log.find("lost"), std::string::npos) << log;
+    EXPECT_NE(log.find("restored"), std::string::npos) << log;
+}
+
+TEST(PulseAudioOutput, MovesToTheNewDefaultWhenItsSinkIsRemoved)
+{
+    PulseServer server({{QStringLiteral("first")}, {QStringLiteral("second")}});
+    ASSERT_TRUE(server.start());
+    ASSERT_EQ(server.pactl({QStringLiteral("set-default-sink"), QStringLiteral("first")}).exitCode, 0);
+    PulseEnvironment env(server);
+
+    PulseAudioOutput output;
+    TestSignal signal;
+    ASSERT_TRUE(startOutput(output, signal));
+
+    testing::internal::CaptureStderr();
+    const QString modules = server.pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}).output;
+    QString firstModule;
+    for (const QString& line : modules.split('\n')) {
+        if (line.contains(QStringLiteral("sink_name=first")))
+            firstModule = line.section('\t', 0, 0);
+    }
+    ASSERT_FALSE(firstModule.isEmpty()) << modules.toStdString();
+    ASSERT_EQ(server.pactl({QStringLiteral("unload-module"), firstModule}).exitCode, 0);
+    const auto sound = timeToSound(server, QStringLiteral("second"), 48000, 2, 5000ms);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(sound);
+    EXPECT_LE(*sound, 3000ms);
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#include "support/MonitorRecorder.h"
+
+#include <pulse/timeval.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace slm::test {
+
+MonitorRecorder::MonitorRecorder(const QString& server, const QString& sink, unsigned rate, unsigned channels)
+    : m_server(server)
+    , m_source(sink + QStringLiteral(".monitor"))
+    , m_rate(rate)
+    , m_channels(channels)
+{
+}
+
+MonitorRecorder::~MonitorRecorder()
+{
+    if (!m_loop.isRunning())
+        return;
+    {
+        PulseMainLoop::Locker locker(m_loop);
+        if (m_stream) {
+            pa_stream_set_read_callback(m_stream, nullptr, nullptr);
+            pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+            pa_stream_disconnect(m_stream);
+            pa_stream_unref(m_stream);
+        }
+        if (m_context) {
+            pa_context_set_state_callback(m_context, nullptr, nullptr);
+            pa_context_disconnect(m_context);
+            pa_context_unref(m_context);
+        }
+    }
+    m_loop.stop();
+}
+
+bool MonitorRecorder::start()
+{
+    if (!m_loop.start())
+        return false;
+    const auto deadline = PulseMainLoop::Clock::now() + std::chrono::seconds(3);
+    PulseMainLoop::Locker locker(m_loop);
+    auto signal = [](auto*, void* loop) { static_cast<PulseMainLoop*>(loop)->signal(); };
+
+    m_context = pa_context_new(m_loop.api(), "starlume-test-recorder");
+    pa_context_set_state_callback(m_context, signal, &m_loop);
+    const QByteArray server = m_server.toUtf8();
+    if (pa_context_connect(m_context, server.constData(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        return false;
+    m_loop.waitUntil([this] {
+        const auto state = pa_context_get_state(m_context);
+        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+    }, deadline);
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY)
+        return false;
+
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, m_rate, static_cast<std::uint8_t>(m_channels)};
+    m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
+    if (!m_stream)
+        return false;
+    pa_stream_set_state_callback(m_stream, signal, &m_loop);
+    pa_stream_set_read_callback(m_stream, &MonitorRecorder::onRead, this);
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec));
+    attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_NO_REMAP_CHANNELS
+                                                      | PA_STREAM_NO_REMIX_CHANNELS);
+    const QByteArray source = m_source.toUtf8();
+    if (pa_stream_connect_record(m_stream, source.constData(), &attr, flags) < 0)
+        return false;
+    m_loop.waitUntil([this] {
+        const auto state = pa_stream_get_state(m_stream);
+        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+    }, deadline);
+    return pa_stream_get_state(m_stream) == PA_STREAM_READY;
+}
+
+void MonitorRecorder::onRead(pa_stream* stream, size_t, void* self)
+{
+    auto* recorder = static_cast<MonitorRecorder*>(self);
+    const void* data = nullptr;
+    size_t bytes = 0;
+    while (pa_stream_readable_size(stream) > 0) {
+        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0)
+            return;
+        const std::size_t count = bytes / sizeof(float);
+        {
+            std::lock_guard guard(recorder->m_mutex);
+            const std::size_t at = recorder->m_samples.size();
+            recorder->m_samples.resize(at + count, 0.0f);
+            if (data)
+                std::memcpy(recorder->m_samples.data() + at, data, count * sizeof(float));
+        }
+        recorder->m_loop.signal();
+        pa_stream_drop(stream);
+    }
+}
+
+std::size_t MonitorRecorder::frames()
+{
+    std::lock_guard guard(m_mutex);
+    return m_samples.size() / m_channels;
+}
+
+bool MonitorRecorder::waitForFrames(std::size_t wanted, std::chrono::milliseconds timeout)
+{
+    const auto deadline = PulseMainLoop::Clock::now() + timeout;
+    PulseMainLoop::Locker locker(m_loop);
+    return m_loop.waitUntil([&] { return frames() >= wanted; }, deadline);
+}
+
+std::vector<float> MonitorRecorder::samples()
+{
+    std::lock_guard guard(m_mutex);
+    return m_samples;
+}
+
+std::size_t firstSoundingFrame(const std::vector<float>& samples, unsigned channels)
+{
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i] != 0.0f)
+            return i / channels;
+    }
+    return samples.size() / channels;
+}
+
+double rms(const std::vector<float>& samples, unsigned channels, unsigned channel, std::size_t begin, std::size_t end)
+{
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (std::size_t frame = begin; frame < end && frame * channels + channel < samples.size(); ++frame) {
+        const double v = samples[frame * channels + channel];
+        sum += v * v;
+        ++count;
+    }
+    return count ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
+}
+
+} // namespace slm::test
