@@ -60,6 +60,7 @@ PulseDeviceControl::~PulseDeviceControl()
 
 void PulseDeviceControl::connect()
 {
+    ++m_connectAttempts;
     const auto props = slm::pulse::clientProperties(false);
     m_context = pa_context_new_with_proplist(m_loop.api(), slm::pulse::applicationName, props.get());
     if (m_context) {
@@ -93,10 +94,9 @@ void PulseDeviceControl::onContextState()
         const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK);
         if (pa_operation* op = pa_context_subscribe(m_context, mask, nullptr, nullptr))
             pa_operation_unref(op);
-        // Anything may have changed while we were away.
-        if (m_connectedOnce && m_listener)
+        // Anything may have changed while there was no connection.
+        if (m_connectAttempts > 1 && m_listener)
             m_listener();
-        m_connectedOnce = true;
         m_knownDefault.reset();
         checkDefaultSink();
     } else if (!PA_CONTEXT_IS_GOOD(state) && !m_closing && !m_reconnectTimer) {

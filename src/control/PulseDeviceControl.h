@@ -72,7 +72,7 @@ private:
     PulseMainLoop m_loop;
     pa_context* m_context = nullptr;
     pa_time_event* m_reconnectTimer = nullptr;
-    bool m_connectedOnce = false;
+    int m_connectAttempts = 0;
     bool m_closing = false;
     Clock::time_point m_backoffUntil{};
     std::function<void()> m_listener;

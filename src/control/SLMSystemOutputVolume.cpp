@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <cmath>
 
 SLMSystemOutputVolume::SLMSystemOutputVolume(std::unique_ptr<OutputDeviceControl> device, QObject* parent)
     : QObject(parent)
@@ -27,13 +28,16 @@ SLMSystemOutputVolume::~SLMSystemOutputVolume()
 
 void SLMSystemOutputVolume::setVolume(double value)
 {
+    const double previous = volume();
     emit objectWillChange();
     m_volume.store(value, std::memory_order_relaxed);
     emit volumeChanged();
 
     if (m_isRefreshingFromSystem)
         return;
-    const double clamped = std::clamp(value, 0.0, 1.0);
+    // NaN has no place on the scale and would correct itself forever: it
+    // falls back to the value it replaced.
+    const double clamped = std::isnan(value) ? (std::isnan(previous) ? 0.0 : previous) : std::clamp(value, 0.0, 1.0);
     if (clamped != value) {
         // Observers see the correction as a second assignment.
         setVolume(clamped);

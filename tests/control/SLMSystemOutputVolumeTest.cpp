@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,24 @@ TEST(SLMSystemOutputVolume, OutOfRangeAssignmentsAreCorrectedAndWrittenOnce)
     ASSERT_EQ(f.device->writes.size(), 1u);
     EXPECT_EQ(f.device->writes[0].value, 0.0f);
     EXPECT_EQ(f.volume->volume(), 0.0);
+}
+
+TEST(SLMSystemOutputVolume, NotANumberFallsBackToThePreviousVolume)
+{
+    Fixture f;
+    f.volume->setVolume(0.3);
+    f.device->writes.clear();
+    std::vector<double> observed;
+    QObject::connect(f.volume.get(), &SLMSystemOutputVolume::volumeChanged,
+                     [&] { observed.push_back(f.volume->volume()); });
+
+    f.volume->setVolume(std::nan(""));
+    ASSERT_EQ(observed.size(), 2u);
+    EXPECT_TRUE(std::isnan(observed[0]));
+    EXPECT_EQ(observed[1], 0.3);
+    EXPECT_EQ(f.volume->volume(), 0.3);
+    ASSERT_EQ(f.device->writes.size(), 1u);
+    EXPECT_EQ(f.device->writes[0].value, 0.3f);
 }
 
 TEST(SLMSystemOutputVolume, ChannelVolumesAreAveragedAndWrittenPerChannel)

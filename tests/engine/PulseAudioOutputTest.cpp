@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <numbers>
@@ -23,15 +24,19 @@ using namespace std::chrono_literals;
 
 // Channel 1 a sine, channel 2 the sine at -1/2, every further channel c a
 // constant 0.1·c: each channel is recognisable at the far end.
+// With `writesNothing` it returns at once, as a render with no engine does.
 struct TestSignal {
     std::atomic<std::uint64_t> frames{0};
     std::atomic<std::uint64_t> calls{0};
+    std::atomic<bool> writesNothing{false};
     double rate = 48000.0;
 
     AudioOutput::RenderCallback callback()
     {
         return [this](std::uint32_t count, AudioBufferList buffers) {
             calls.fetch_add(1, std::memory_order_relaxed);
+            if (writesNothing.load(std::memory_order_relaxed))
+                return;
             ASSERT_EQ(buffers.size(), 1u);
             const AudioBuffer& buffer = buffers[0];
             std::uint64_t n = frames.load(std::memory_order_relaxed);
@@ -165,6 +170,13 @@ TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
     EXPECT_TRUE(inputs.contains(QStringLiteral("media.role = \"music\"")));
     const QString clients = server.pactl({QStringLiteral("list"), QStringLiteral("clients")}).output;
     EXPECT_TRUE(clients.contains(QStringLiteral("application.icon_name = \"starlume\"")));
+
+    // A callback that leaves the buffer alone must leave silence in it.
+    signal.writesNothing = true;
+    QThread::msleep(300);
+    const std::vector<float> after = recorder.samples();
+    ASSERT_GT(after.size(), 6u * 4410);
+    EXPECT_TRUE(std::all_of(after.end() - 6 * 4410, after.end(), [](float v) { return v == 0.0f; }));
 
     output.stop();
     const auto calls = signal.calls.load();
