@@ -76,6 +76,10 @@ bool PulseServer::start()
     env.insert(QStringLiteral("PULSE_STATE_PATH"), m_dir.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
     env.remove(QStringLiteral("PULSE_SERVER"));
+    // On a session bus a second server would find the name it wants taken
+    // and refuse to run; without one and without a display it asks no bus.
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.remove(QStringLiteral("DISPLAY"));
 
     m_process = std::make_unique<QProcess>();
     m_process->setProcessEnvironment(env);
@@ -94,6 +98,7 @@ bool PulseServer::start()
         QThread::msleep(30);
     }
     kill();
+    qWarning("pulseaudio did not start:\n%s", qPrintable(log()));
     return false;
 }
 
