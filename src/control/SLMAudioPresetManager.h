@@ -1,0 +1,72 @@
+#pragma once
+
+#include "control/SLMAudioPreset.h"
+#include "control/SLMPresetID.h"
+#include "control/SLMPresetStore.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantList>
+
+class SLMAudioParameters;
+
+// Which preset is active, and the listener's own "custom" snapshot, which
+// follows every manual change of the parameters and is remembered between
+// runs. Main-thread object, created by the console.
+//
+// Any assignment to the parameters that does not come from applyPreset()
+// captures the ten values as the custom preset on the next main-loop turn
+// (the parameters announce a change before storing it), makes custom
+// active and stores it.
+class SLMAudioPresetManager : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString activeID READ activeRawID NOTIFY activeIDChanged)
+    Q_PROPERTY(QString activeDescription READ activeDescription NOTIFY activeIDChanged)
+    Q_PROPERTY(SLMAudioPreset customPreset READ customPreset NOTIFY customPresetChanged)
+    // The five presets in button order, each {id, label, description}.
+    Q_PROPERTY(QVariantList presets READ presets CONSTANT)
+
+public:
+    static constexpr const char* customDefaultsKey = SLMPresetStore::customPresetKey;
+
+    // Keeps a weak reference to the parameters (the engine owns them) and
+    // reads the remembered custom preset from the per-user settings.
+    explicit SLMAudioPresetManager(SLMAudioParameters* parameters, QObject* parent = nullptr);
+    SLMAudioPresetManager(SLMAudioParameters* parameters, SLMPresetStore store, QObject* parent = nullptr);
+
+    SLMPresetID activeID() const { return m_activeID; }
+    QString activeRawID() const { return slm::presetRawValue(m_activeID); }
+    QString activeDescription() const { return slm::presetDescription(m_activeID); }
+    const SLMAudioPreset& customPreset() const { return m_customPreset; }
+    bool isApplying() const { return m_isApplying; }
+    static QVariantList presets();
+
+    // Writes the preset's ten values into the parameters and makes it
+    // active, without turning it into custom. Custom writes back the
+    // remembered snapshot. Does nothing once the parameters are gone.
+    void applyPreset(SLMPresetID id);
+    // For QML: takes a raw value ("void", ...); anything else does nothing.
+    Q_INVOKABLE void applyPreset(const QString& rawID);
+
+    // Captures the parameters as the custom preset, makes it active and
+    // stores it. A value that JSON cannot hold leaves the stored blob as it
+    // was. Does nothing once the parameters are gone.
+    Q_INVOKABLE void saveCustomPreset();
+
+signals:
+    // Fires before each assignment of activeID or customPreset.
+    void objectWillChange();
+    void activeIDChanged();
+    void customPresetChanged();
+
+private:
+    void setActiveID(SLMPresetID id);
+    void setCustomPreset(const SLMAudioPreset& preset);
+    void parametersWillChange();
+
+    SLMPresetID m_activeID = SLMPresetID::Custom;
+    SLMAudioPreset m_customPreset;
+    QPointer<SLMAudioParameters> m_parameters;
+    bool m_isApplying = false;
+    SLMPresetStore m_store;
+};
