@@ -79,20 +79,18 @@ void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const
     out.count = 0;
     const double rho2 = rho * rho;
     const std::size_t n = std::min(x.size(), y.size());
-    std::size_t i = 0;
-    while (i < n) {
-        // Skip the points inside the gap, then take the run that follows.
-        while (i < n && (x[i] - cx) * (x[i] - cx) + (y[i] - cy) * (y[i] - cy) < rho2)
-            ++i;
-        std::size_t end = i;
-        while (end < n && (x[end] - cx) * (x[end] - cx) + (y[end] - cy) * (y[end] - cy) >= rho2)
-            ++end;
-        if (end - i >= 2) {
+    std::size_t start = 0; // first point of the current run
+    for (std::size_t i = 0; i <= n; ++i) {
+        // Written so that a non-finite point counts as left out.
+        const bool drawn = i < n && (x[i] - cx) * (x[i] - cx) + (y[i] - cy) * (y[i] - cy) >= rho2;
+        if (drawn)
+            continue;
+        if (i - start >= 2) {
             const std::uint32_t first = list.pointCount();
-            for (std::size_t k = i; k < end; ++k)
+            for (std::size_t k = start; k < i; ++k)
                 list.addPoint(x[k], y[k]);
             out.paths[out.count++] = list.polylineFrom(first);
         }
-        i = end;
+        start = i + 1;
     }
 }

@@ -53,6 +53,22 @@ TEST(ChaosStrands, EveryStrandSpansTheWindowAndAvoidsTheCoreGap)
     EXPECT_EQ(toRightEdge.size(), 58u);
 }
 
+TEST(ChaosStrands, EveryStrandIsCutAtTheCore)
+{
+    // Uncharged, each strand passes the centre within its small kink, inside
+    // the gap, so none of its strokes runs from edge to edge. (A strong charge
+    // may lift the widest ribbons clear of the gap.)
+    for (int k = 0; k < 12; ++k) {
+        ClockFrame f = handFrame(someMinute + 7 * k, 4.9 * k, 1000, 700);
+        f.cx = 500;
+        const DisplayList list = strandsOf(f);
+        for (const DisplayOp& op : list.ops()) {
+            const auto pts = list.points(op.path);
+            EXPECT_FALSE(pts.front().x == -3.0f && pts.back().x == 1003.0f) << k;
+        }
+    }
+}
+
 TEST(ChaosStrands, EachPassStrokesAllRunsBeforeTheNext)
 {
     const ClockFrame f = handFrame(someMinute, 44);

@@ -66,6 +66,20 @@ TEST(StrandGap, LonePointsDrawNothingAndEveryRunIsItsOwnPolyline)
     EXPECT_EQ(list.pointCount(), 5u);
 }
 
+TEST(StrandGap, NonFinitePointsAreLeftOut)
+{
+    const double nan = std::nan("");
+    const std::vector<double> x{5, 6, nan, 8, 9, 10};
+    const std::vector<double> y{0, 0, 0, 0, nan, 0};
+    DisplayList list;
+    StrandRuns runs;
+    addStrandRuns(list, x, y, 0, 0, 3, runs);
+    const auto pts = runPoints(list, runs);
+    ASSERT_EQ(pts.size(), 1u);
+    EXPECT_FLOAT_EQ(pts[0][0].x, 5);
+    EXPECT_EQ(pts[0].size(), 2u);
+}
+
 TEST(StrandGap, WorstCaseAlternationFitsTheRunCapacity)
 {
     std::vector<double> x, y(strandPointCount, 0.0);
