@@ -1,8 +1,24 @@
 #include "GLSnapshot.h"
 
-// The OpenGL renderer's offscreen entry point plugs in here.
-QImage renderSnapshotWithGL(const DisplayList&, QSizeF, double, QString& error)
+#include "clock/gl/GLOffscreenClockRenderer.h"
+
+#include <QtGlobal>
+
+bool glPlatformAvailable(QString& error)
 {
-    error = QStringLiteral("the OpenGL renderer is not available in this build; use --renderer painter");
-    return {};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        error = QStringLiteral("--renderer gl needs a display (DISPLAY or WAYLAND_DISPLAY), or QT_QPA_PLATFORM set");
+        return false;
+    }
+    return true;
+}
+
+QImage renderSnapshotWithGL(const DisplayList& list, QSize pixelSize, double devicePixelRatio, QString& error)
+{
+    QImage image = renderClockImageGL(list, pixelSize, devicePixelRatio, &error);
+    if (image.isNull() && error.isEmpty())
+        error = QStringLiteral("the OpenGL renderer produced no image");
+    error.replace(u'\n', u' ');
+    return image;
 }

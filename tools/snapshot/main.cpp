@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -44,25 +45,30 @@ int main(int argc, char** argv)
 
     // Only the OpenGL renderer needs a window system; the painter draws into memory.
     std::unique_ptr<QCoreApplication> app;
-    if (options->renderer == SnapshotRenderer::gl)
+    if (options->renderer == SnapshotRenderer::gl) {
+        if (!glPlatformAvailable(error))
+            return fail(error);
         app = std::make_unique<QGuiApplication>(argc, argv);
-    else
+    } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
     const QSizeF size(options->size);
+    const QSize pixels(static_cast<int>(std::lround(size.width() * options->scale)),
+                       static_cast<int>(std::lround(size.height() * options->scale)));
     const ClockFrame frame = computeClockFrame(options->epochMs, size);
     DisplayList list;
     buildClockFrame(list, frame);
 
     QImage image;
     if (options->renderer == SnapshotRenderer::gl) {
-        image = renderSnapshotWithGL(list, size, options->scale, error);
+        image = renderSnapshotWithGL(list, pixels, options->scale, error);
         if (image.isNull())
             return fail(error);
     } else {
         image = QPainterClockRenderer().renderImage(list, size, options->scale);
         if (image.isNull())
-            return fail(QStringLiteral("cannot allocate a %1x%2 image").arg(size.width() * options->scale).arg(size.height() * options->scale));
+            return fail(QStringLiteral("cannot allocate a %1x%2 image").arg(pixels.width()).arg(pixels.height()));
     }
 
     if (!image.save(options->out, "PNG"))
