@@ -39,7 +39,7 @@ struct Core {
         dl.stroke(dl.ellipse(x, y, w, h), paint, width);
     }
 
-    // Layers 1 to 3: outer glows and the dark body.
+    // Outer glows and the dark body.
     void glowsAndBody(double r3)
     {
         glowDisc(dl, cx, cy, U * (5.8 + 3.8 * Q),
@@ -54,7 +54,7 @@ struct Core {
                       tint(purple, 0.14 + 0.1 * G), clearColor});
     }
 
-    // Layers 4 to 6: the body's rim, three arcs and ten sparks.
+    // The body's rim, three arcs and ten sparks.
     void rimArcsSparks(double r3)
     {
         strokeEllipse(cx - 1.02 * r3, cy - 0.98 * r3, 2.04 * r3, 1.96 * r3,
@@ -82,7 +82,7 @@ struct Core {
         }
     }
 
-    // Layers 7 to 10: charge rings, the core ring table, tilted ellipses and eight rings.
+    // Charge rings, the core ring table, tilted ellipses and eight rings.
     void rings()
     {
         if (Q > 0) {
@@ -112,7 +112,7 @@ struct Core {
         }
     }
 
-    // Layer 11: five wobbling orbits.
+    // Five wobbling orbits.
     void wobblingOrbits()
     {
         constexpr Tint colors[] = {white, cyan, blue, purple, orange};
@@ -137,7 +137,7 @@ struct Core {
         }
     }
 
-    // Layers 12 and 13: twenty curved filaments and eleven glow spots.
+    // Twenty curved filaments and eleven glow spots.
     void filamentsAndSpots()
     {
         constexpr Tint filamentColors[] = {white, cyan, blue, purple, orange};
@@ -167,7 +167,7 @@ struct Core {
         }
     }
 
-    // Layers 14 to 19: the white-hot centre, its ellipses, ring and cross.
+    // The white-hot centre, its ellipses, ring and cross.
     void hotCentre()
     {
         const double rc = U * (1.08 + 0.04 * B);
@@ -201,7 +201,7 @@ struct Core {
                   0.45 + 0.1 * G);
     }
 
-    // Layers 20 to 23: glow rings and the rings of the open alignment windows.
+    // Glow rings and the rings of the open alignment windows.
     void windowRings()
     {
         if (G > 0) {
@@ -245,7 +245,7 @@ struct Core {
         }
     }
 
-    // Layer 24: rings that answer the clock accents.
+    // Rings that answer the clock accents.
     void accentRings()
     {
         const double v = f.accent.level;

@@ -47,32 +47,6 @@ TEST(OrbitModel, TiltTurnsClockwiseOnScreenAndSizeFactorScales)
     EXPECT_NEAR(orbitDepth(-pi / 2), 0.0, 1e-15);
 }
 
-TEST(OrbitModel, OnlyTheSecondOrbitsTurnCounterClockwise)
-{
-    for (int i = 0; i < 3; ++i) {
-        const bool backwards = i == 1;
-        EXPECT_EQ(orbitTilt(orbitDefinitions()[i].rotation, orbitDefinitions()[i].speed, 10)
-                      < orbitDefinitions()[i].rotation,
-                  backwards);
-        EXPECT_EQ(orbitTilt(localOrbits()[i].rotation, localOrbits()[i].speed, 10) < localOrbits()[i].rotation,
-                  backwards);
-    }
-}
-
-TEST(OrbitModel, CircularOrbitStillPlacesItsMarkersByTilt)
-{
-    const auto& circle = orbitDefinitions()[2];
-    ASSERT_EQ(circle.rx, circle.ry);
-    const double theta = orbitMarkerAAngle(circle, 2, 0);
-    const QPointF at0 = orbitPoint(0, 0, 1, circle.rx, circle.ry, circle.rotation, theta);
-    const QPointF later = orbitPoint(0, 0, 1, circle.rx, circle.ry, orbitTilt(circle.rotation, circle.speed, 50), theta);
-    EXPECT_NEAR(std::hypot(at0.x(), at0.y()), 0.91, 1e-12);
-    EXPECT_NEAR(std::hypot(later.x(), later.y()), 0.91, 1e-12);
-    EXPECT_NEAR(std::atan2(later.y(), later.x()) - std::atan2(at0.y(), at0.x()), 0.02 * 50, 1e-12);
-    // Marker B sits opposite marker A, give or take their different speeds.
-    EXPECT_NEAR(orbitMarkerBAngle(circle, 2, 0) - theta, pi, 1e-12);
-}
-
 TEST(OrbitLayers, QuietOutlineOpacityAndWidth)
 {
     ClockFrame f = probe::quietFrame();
