@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/AudioOutput.h"
+#include "engine/SynthesisState.h"
+
+#include <atomic>
+#include <cstdint>
+
+class MeterHandoff;
+class SLMAudioParameters;
+class SLMAudioSpectrum;
+class SLMSystemOutputVolume;
+
+// The body of the render callback: reads the main thread's values once per
+// block, then computes every frame of every voice, the gates, the master, the
+// outputs, and the meter and spectrum hand-offs. Runs on the audio thread:
+// no locks, no allocation, no waiting.
+class RenderCycle {
+public:
+    // Where the render reads the main thread's values (relaxed atomics, once per block).
+    struct Sources {
+        const SLMAudioParameters& parameters;
+        const SLMSystemOutputVolume& systemOutput;
+        const std::atomic<double>& wallClockSecond;
+        const std::atomic<bool>& isFrozen;
+    };
+    // Where the render hands its results.
+    struct Sinks {
+        MeterHandoff& meters;
+        SLMAudioSpectrum& spectrum;
+    };
+
+    RenderCycle(const Sources& sources, const Sinks& sinks);
+
+    // Before the first render, once the rate is known: start-up hold and
+    // fade, meter budget, then the first event countdowns.
+    void armStartup(double rate);
+    void armEvents(double rate);
+
+    void render(std::uint32_t frameCount, AudioBufferList buffers, double rate);
+
+    const SynthesisState& state() const { return m_state; }
+
+private:
+    void publishMeters(std::int64_t frames, double rate);
+
+    Sources m_sources;
+    Sinks m_sinks;
+    SynthesisState m_state;
+};

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "analysis/SLMAudioMeters.h"
+#include "analysis/SLMAudioSpectrum.h"
+#include "control/OutputDeviceControl.h"
+#include "control/SLMAudioParameters.h"
+#include "control/SLMSystemOutputVolume.h"
+#include "engine/AudioOutput.h"
+#include "engine/MeterHandoff.h"
+#include "engine/SynthesisState.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QDateTime;
+class QSocketNotifier;
+class RenderCycle;
+
+// The one object that makes sound. It owns the listener's parameters, the
+// system output volume, the meters and the spectrum, and the synthesis state
+// that the render callback advances. Its constructor starts the output at
+// once; there is no separate start or stop. Main-thread object.
+class SLMAudioEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(SLMAudioParameters* parameters READ parameters CONSTANT)
+    Q_PROPERTY(SLMSystemOutputVolume* systemOutput READ systemOutput CONSTANT)
+    Q_PROPERTY(SLMAudioMeters* meters READ meters CONSTANT)
+    Q_PROPERTY(SLMAudioSpectrum* spectrum READ spectrum CONSTANT)
+    Q_PROPERTY(bool isFrozen READ isFrozen WRITE setIsFrozen NOTIFY isFrozenChanged)
+
+public:
+    SLMAudioEngine(std::unique_ptr<AudioOutput> output, std::unique_ptr<OutputDeviceControl> deviceControl,
+                   QObject* parent = nullptr);
+    // Stops the output first; a render still in flight, or any later one,
+    // finds the engine gone and returns without touching its buffers.
+    ~SLMAudioEngine() override;
+
+    SLMAudioParameters* parameters() const { return m_parameters; }
+    SLMSystemOutputVolume* systemOutput() const { return m_systemOutput; }
+    SLMAudioMeters* meters() const { return m_meters; }
+    SLMAudioSpectrum* spectrum() const { return m_spectrum; }
+
+    bool isFrozen() const { return m_isFrozen.load(std::memory_order_relaxed); }
+    void setIsFrozen(bool frozen);
+
+    // The time of day, in local time, for the half-minute chime.
+    Q_INVOKABLE void updateWallClock(const QDateTime& date);
+    // The same from its parts: second of the minute with its fraction, and the minute.
+    void setWallClock(double secondOfMinute, int minute);
+    double wallClockSecond() const { return m_wallClockSecond.load(std::memory_order_relaxed); }
+    int wallClockMinute() const { return m_wallClockMinute; }
+
+    // Whether the output started and the engine is rendering.
+    bool isRunning() const { return m_running; }
+
+    // Hands every pending meter update to the meters now, oldest first, and
+    // calls afterEach once after each. The main loop does this by itself; the
+    // offline tool calls it after each block. Returns how many there were.
+    int deliverPendingMeterUpdates(const std::function<void()>& afterEach = {});
+
+    // The synthesis state as the render left it. Read it only while no render
+    // can run (offline, between pulls): it is the render thread's own.
+    const SynthesisState& synthesisState() const;
+
+signals:
+    // Fires before isFrozen is stored.
+    void objectWillChange();
+    void isFrozenChanged();
+
+private:
+    struct RenderLink;
+
+    void start();
+
+    SLMAudioParameters* m_parameters;
+    SLMSystemOutputVolume* m_systemOutput;
+    SLMAudioMeters* m_meters;
+    SLMAudioSpectrum* m_spectrum;
+
+    std::atomic<bool> m_isFrozen{false};
+    std::atomic<double> m_wallClockSecond{0.0};
+    int m_wallClockMinute = 0;
+
+    std::unique_ptr<AudioOutput> m_output;
+    MeterHandoff m_meterHandoff;
+    std::unique_ptr<RenderCycle> m_cycle;
+    std::shared_ptr<RenderLink> m_link;
+    QSocketNotifier* m_meterNotifier = nullptr;
+    bool m_running = false;
+};
