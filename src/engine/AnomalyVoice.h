@@ -58,13 +58,13 @@ inline StereoFrame anomalyFrame(AnomalyState& s, std::uint64_t& random, double r
     const std::int64_t n = s.sampleIndex;
     const std::int64_t D = s.durationSamples;
     const double t = static_cast<double>(n) / static_cast<double>(std::max<std::int64_t>(D, 1));
-    const double e = std::pow(std::max(std::sin(pi * t), 0.0), 1.7);
-    const double flutter = 0.78 + 0.22 * (std::sin(s.flutterPhase) + 1.0) / 2.0;
-    const double m = 1.0 + 0.0045 * std::sin(0.63 * s.motionPhase);
-    const double a = std::sin(s.phaseA);
-    const double b = std::sin(s.phaseB + 0.37);
-    const double c = std::sin(s.phaseC + 1.08);
-    const double p = std::sin(twoPi * 0.72 * t + s.panBias);
+    const double e = std::pow(std::max(sine(pi * t), 0.0), 1.7);
+    const double flutter = 0.78 + 0.22 * (sine(s.flutterPhase) + 1.0) / 2.0;
+    const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
+    const double a = sine(s.phaseA);
+    const double b = sine(s.phaseB + 0.37);
+    const double c = sine(s.phaseC + 1.08);
+    const double p = sine(twoPi * 0.72 * t + s.panBias);
 
     // B is detuned against A, C follows A at about half the depth.
     advancePhase(s.phaseA, (twoPi * s.frequencyA / rate) * m);

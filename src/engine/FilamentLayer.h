@@ -54,18 +54,18 @@ struct FilamentBlock {
 inline StereoFrame filamentFrame(const FilamentState& s, const FilamentBlock& block, double LD)
 {
     const double fb = s.breathPhase;
-    const double breath = (std::sin(fb) + 1.0) / 2.0;
-    const double burst = std::pow(std::max(std::sin(2.37 * fb + 0.91), 0.0), 7.0);
+    const double breath = (sine(fb) + 1.0) / 2.0;
+    const double burst = std::pow(std::max(sine(2.37 * fb + 0.91), 0.0), 7.0);
     const double low = (0.22 + 0.78 * breath)
-        * (0.34 * std::sin(s.phaseA) + 0.27 * std::sin(s.phaseB + 0.41) + 0.2 * std::sin(s.phaseC + 1.17));
+        * (0.34 * sine(s.phaseA) + 0.27 * sine(s.phaseB + 0.41) + 0.2 * sine(s.phaseC + 1.17));
     const double high = (burst + 0.35) * block.brightness * (0.9 + 0.18 * LD)
-        * (0.13 * std::sin(s.phaseD + 0.73) + 0.085 * std::sin(s.phaseE + 1.61) + 0.05 * std::sin(s.phaseF + 2.27));
+        * (0.13 * sine(s.phaseD + 0.73) + 0.085 * sine(s.phaseE + 1.61) + 0.05 * sine(s.phaseF + 2.27));
     const double filament = block.level * (low + high);
 
     // The two small side factors drift apart, so the sides never quite match.
-    const double p = 0.86 * std::sin(s.motionPhase);
-    return {(0.94 + 0.06 * std::sin(0.47 * fb)) * std::sqrt((1.0 - p) / 2.0) * filament,
-            (0.94 + 0.06 * std::sin(0.53 * fb + 1.2)) * std::sqrt((1.0 + p) / 2.0) * filament};
+    const double p = 0.86 * sine(s.motionPhase);
+    return {(0.94 + 0.06 * sine(0.47 * fb)) * std::sqrt((1.0 - p) / 2.0) * filament,
+            (0.94 + 0.06 * sine(0.53 * fb + 1.2)) * std::sqrt((1.0 + p) / 2.0) * filament};
 }
 
 inline void advanceFilament(FilamentState& s, const FilamentIncrements& inc, bool frozen)

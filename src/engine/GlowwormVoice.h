@@ -99,8 +99,8 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
     const double attack = std::min(p / 0.12, 1.0);
     const double release =
         p < k.releaseStart ? 1.0 : std::pow(std::max(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25);
-    const double bodyEnvelope = release * std::sin(attack * pi / 2.0);
-    const double headEnvelope = std::pow(std::max(std::sin(pi * p), 0.0), 0.54);
+    const double bodyEnvelope = release * sine(attack * pi / 2.0);
+    const double headEnvelope = std::pow(std::max(sine(pi * p), 0.0), 0.54);
     const double trailEnvelope =
         k.trailGain * std::clamp((p - 0.045) / 0.14, 0.0, 1.0) * std::pow(std::max(1.0 - p, 0.0), 0.48);
 
@@ -109,21 +109,21 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
     const double b2 = s.bodyPhaseB;
     const double t1 = s.trailPhaseA;
     const double t2 = s.trailPhaseB;
-    const double w = std::sin(P);
-    const double chirp = k.chirpGain * std::pow(std::max(w, 0.0), 6.0) * std::sin(1.51 * h + 0.83);
-    const double tremolo = 0.6 + 0.4 * (std::sin(0.91 * P) + 1.0) / 2.0;
+    const double w = sine(P);
+    const double chirp = k.chirpGain * std::pow(std::max(w, 0.0), 6.0) * sine(1.51 * h + 0.83);
+    const double tremolo = 0.6 + 0.4 * (sine(0.91 * P) + 1.0) / 2.0;
 
     const double trail =
-        0.34 * std::sin(t1 + 1.3) + 0.2 * std::sin(t2 + 2.1) + 0.12 * std::tanh(2.0 * std::sin(0.5 * t2 + 0.44));
-    const double head = 0.28 * std::sin(h)
-        + k.headDriveMix * std::tanh(2.2 * std::sin(1.997 * h + 0.31) + 0.72 * std::sin(3.011 * h + 1.17));
-    const double body = 0.62 * std::sin(b1)
-        + k.bodyDriveMix * std::tanh(1.8 * std::sin(b2 + 0.72) + 0.65 * std::sin(2.0 * b1 + 0.21));
+        0.34 * sine(t1 + 1.3) + 0.2 * sine(t2 + 2.1) + 0.12 * std::tanh(2.0 * sine(0.5 * t2 + 0.44));
+    const double head = 0.28 * sine(h)
+        + k.headDriveMix * std::tanh(2.2 * sine(1.997 * h + 0.31) + 0.72 * sine(3.011 * h + 1.17));
+    const double body = 0.62 * sine(b1)
+        + k.bodyDriveMix * std::tanh(1.8 * sine(b2 + 0.72) + 0.65 * sine(2.0 * b1 + 0.21));
 
     // Short edge fades keep the call's first and last samples click-free.
-    const double fadeIn = std::sin(std::min(static_cast<double>(n) / k.edgeFade, 1.0) * pi / 2.0);
+    const double fadeIn = sine(std::min(static_cast<double>(n) / k.edgeFade, 1.0) * pi / 2.0);
     const double fadeOut =
-        std::sin(std::min(static_cast<double>(std::max<std::int64_t>(D - n, 0)) / k.edgeFade, 1.0) * pi / 2.0);
+        sine(std::min(static_cast<double>(std::max<std::int64_t>(D - n, 0)) / k.edgeFade, 1.0) * pi / 2.0);
 
     const double mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
     const double voice = std::tanh(1.15 * (0.92 + 0.06 * LA + 0.08 * LC) * tremolo * k.activityGain * s.intensity

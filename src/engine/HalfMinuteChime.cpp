@@ -6,9 +6,9 @@ namespace slm::synth {
 
 HalfMinuteChimeTargets halfMinuteChimeTargets(double s)
 {
-    const double fadeIn = s > 25.0 ? std::sin(std::min((s - 25.0) / 5.0, 1.0) * pi / 2.0) : 0.0;
+    const double fadeIn = s > 25.0 ? sine(std::min((s - 25.0) / 5.0, 1.0) * pi / 2.0) : 0.0;
     const double fadeOut = s > 30.0 ? std::cos(std::min((s - 30.0) / 5.0, 1.0) * pi / 2.0) : 1.0;
-    const double cross = s > 29.35 ? std::max(std::sin(std::min((s - 29.35) / 1.7, 1.0) * pi), 0.0) : 0.0;
+    const double cross = s > 29.35 ? std::max(sine(std::min((s - 29.35) / 1.7, 1.0) * pi), 0.0) : 0.0;
 
     // The impact rises within its first tenth, then decays.
     const double u = (s - 30.0) / 0.8;
@@ -18,7 +18,7 @@ HalfMinuteChimeTargets halfMinuteChimeTargets(double s)
         attack = 1.0;
         decay = 0.0;
     } else if (u > 0.0) {
-        attack = u >= 0.1 ? 1.0 : std::sin((u / 0.1) * pi / 2.0);
+        attack = u >= 0.1 ? 1.0 : sine((u / 0.1) * pi / 2.0);
         decay = std::max(1.0 - u, 0.0);
     }
 

@@ -66,19 +66,19 @@ inline StereoFrame halfMinuteChimeFrame(HalfMinuteChimeState& s, const HalfMinut
     const double body = s.phaseBody;
     const double ring = s.phaseRing;
     const double air = s.phaseAir;
-    const double hs = 0.78 * std::sin(sub) + 0.28 * std::sin(0.502 * sub + 0.73);
-    const double hb = 0.48 * std::sin(body + 0.21) + 0.25 * std::sin(0.503 * body + 1.11);
-    const double hr = std::sin(ring + 0.64);
-    const double ha = std::sin(air + 1.37);
-    const double swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (std::sin(0.31 * filamentBreathPhase) + 1.0) / 2.0);
+    const double hs = 0.78 * sine(sub) + 0.28 * sine(0.502 * sub + 0.73);
+    const double hb = 0.48 * sine(body + 0.21) + 0.25 * sine(0.503 * body + 1.11);
+    const double hr = sine(ring + 0.64);
+    const double ha = sine(air + 1.37);
+    const double swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (sine(0.31 * filamentBreathPhase) + 1.0) / 2.0);
     // Slightly mistuned multiples of the running phases give the strike its bell-like beating.
     const double strike =
-        std::tanh(1.28 * (0.86 * std::sin(1.003 * body) + 0.24 * std::sin(0.997 * ring) + 0.07 * std::sin(1.009 * air)));
+        std::tanh(1.28 * (0.86 * sine(1.003 * body) + 0.24 * sine(0.997 * ring) + 0.07 * sine(1.009 * air)));
     const double x =
         std::tanh(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 
     // Drifts wider as the swell grows and once the half minute has passed.
-    const double p = std::sin(1.37 * filamentMotionPhase) * (0.18 + 0.22 * P + 0.48 * P * k.targets.spread);
+    const double p = sine(1.37 * filamentMotionPhase) * (0.18 + 0.22 * P + 0.48 * P * k.targets.spread);
     return {0.7 * x * std::sqrt((1.0 - p) / 2.0), 0.7 * x * std::sqrt((1.0 + p) / 2.0)};
 }
 

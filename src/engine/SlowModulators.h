@@ -54,13 +54,13 @@ inline Modulators modulatorsOf(const SlowModulatorState& s)
     m.M1 = unitSine(s.macroPhase);
     m.M2 = unitSine(s.macroSecondaryPhase + 1.2);
     m.M3 = unitSine(s.macroTertiaryPhase + 2.4);
-    m.MD = std::sin(0.5 * s.macroPhase + 0.6);
+    m.MD = sine(0.5 * s.macroPhase + 0.6);
     m.LA = unitSine(s.longFormPhaseA);
     m.LB = unitSine(s.longFormPhaseB + 1.11);
     m.LC = unitSine(s.longFormPhaseC + 2.03);
     m.LD = unitSine(s.longFormPhaseD + 0.47);
-    m.BR = std::sin(s.breathPhase);
-    m.DR = std::sin(s.driftPhase);
+    m.BR = sine(s.breathPhase);
+    m.DR = sine(s.driftPhase);
     return m;
 }
 

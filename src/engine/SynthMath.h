@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Sine.h"
+
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -47,6 +49,6 @@ inline double smoothstep(double x) { return x * x * (3.0 - 2.0 * x); }
 inline std::int64_t samplesFor(double samples) { return static_cast<std::int64_t>(samples); }
 
 // Sine mapped onto 0...1.
-inline double unitSine(double phase) { return (std::sin(phase) + 1.0) / 2.0; }
+inline double unitSine(double phase) { return (sine(phase) + 1.0) / 2.0; }
 
 } // namespace slm::synth

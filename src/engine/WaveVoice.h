@@ -48,21 +48,21 @@ inline StereoFrame waveFrame(WaveState& s, const Modulators& m, double level, do
     const double tapL = s.delayL.tap(writeIndex, 9);
     const double tapR = s.delayR.tap(writeIndex, 23);
 
-    const double toneL = 0.28 * std::sin(s.phaseA) + 0.21 * std::sin(s.phaseB) + 0.15 * std::sin(s.phaseC)
-        + 0.1 * std::sin(s.phaseD) + 0.055 * std::sin(s.phaseE) + 0.15 * noiseL;
-    const double toneR = 0.24 * std::sin(s.phaseA + 0.41) + 0.19 * std::sin(s.phaseB + 0.77)
-        + 0.17 * std::sin(s.phaseC + 1.1) + 0.09 * std::sin(s.phaseD + 1.57) + 0.06 * std::sin(s.phaseE + 2.03)
+    const double toneL = 0.28 * sine(s.phaseA) + 0.21 * sine(s.phaseB) + 0.15 * sine(s.phaseC)
+        + 0.1 * sine(s.phaseD) + 0.055 * sine(s.phaseE) + 0.15 * noiseL;
+    const double toneR = 0.24 * sine(s.phaseA + 0.41) + 0.19 * sine(s.phaseB + 0.77)
+        + 0.17 * sine(s.phaseC + 1.1) + 0.09 * sine(s.phaseD + 1.57) + 0.06 * sine(s.phaseE + 2.03)
         + 0.15 * noiseR;
 
     const double longForm = 0.86 + 0.26 * m.LC;
-    const double shimmer = 0.72 + 0.28 * (std::sin(s.shimmerPhase) + 1.0) / 2.0;
+    const double shimmer = 0.72 + 0.28 * (sine(s.shimmerPhase) + 1.0) / 2.0;
     // The deepest modulation: at low tide the voice nearly ebbs away.
-    const double tide = 0.18 + 0.82 * (std::sin(s.tidePhase) + 1.0) / 2.0;
+    const double tide = 0.18 + 0.82 * (sine(s.tidePhase) + 1.0) / 2.0;
     const double macro = 0.42 + 0.38 * m.M1 + 0.28 * m.M2 + 0.18 * m.M3;
     const double C = longForm * shimmer * tide * macro * level;
 
     // A linear balance between 0.72 and 1.0, not an equal-power pan.
-    const double motion = std::sin(s.motionPhase);
+    const double motion = sine(s.motionPhase);
     const double dryL = C * (0.72 + 0.28 * (1.0 - motion) / 2.0) * toneL;
     const double dryR = C * (0.72 + 0.28 * (1.0 + motion) / 2.0) * toneR;
     s.delayL.write(writeIndex, dryL);

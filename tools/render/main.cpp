@@ -136,6 +136,12 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The analyser holds a fixed number of blocks until they are published
+    // after each rendered block; a longer block would lose some of them.
+    constexpr long long maxSpectrumBlock = static_cast<long long>(SLMAudioSpectrum::slotCount) * SynthesisState::spectrumBlockLength;
+    if (!options.spectrumPath.empty() && options.block > maxSpectrumBlock)
+        return fail("--block above " + std::to_string(maxSpectrumBlock) + " frames is too long for --spectrum", exitBadInput);
+
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, onSignal);
 
@@ -166,6 +172,8 @@ int main(int argc, char** argv)
     SNDFILE* wav = sf_open_fd(wavFile.descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (!wav)
         return fail("cannot write '" + options.out + "': " + sf_strerror(nullptr), exitBadInput);
+    // The peak chunk carries a time stamp; without it the same render gives the same file.
+    sf_command(wav, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 
     const double rate = options.rate;
     const long long totalFrames = static_cast<long long>(std::floor(options.seconds * rate));
