@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     std::string error;
     const auto parsed = parseRenderOptions(args, error);
     if (!parsed)
-        return fail(error + "\n" + renderUsage, exitBadInput);
+        return fail(error + " (see --help)", exitBadInput);
     const RenderOptions& options = *parsed;
     if (options.help) {
         std::fputs(renderUsage, stdout);
