@@ -116,13 +116,6 @@ TEST(EngineStart, ReportsEachOutcomeWithExactlyOneLine)
     EXPECT_FALSE(failed.engine->isRunning());
 }
 
-TEST(EngineStart, AskForAtLeastTwoChannels)
-{
-    EXPECT_EQ(startWith({48000.0, 1}).log->streamChannels, 2u);
-    EXPECT_EQ(startWith({48000.0, 0}).log->streamChannels, 2u);
-    EXPECT_EQ(startWith({96000.0, 6}).log->streamChannels, 6u);
-}
-
 TEST(EngineStart, ASilentEngineStillHasWorkingModels)
 {
     auto silent = startWith({0.0, 2});

@@ -65,34 +65,6 @@ TEST(StartupFade, HoldsExactSilenceThenReachesFullGainAfterSixSeconds)
     EXPECT_EQ(at44k.fadeSamples, 231525);
 }
 
-TEST(VoiceGates, MuteWinsOverSoloAndSolosCombine)
-{
-    SLMAudioParameters p;
-    auto targets = gateTargets(p);
-    EXPECT_EQ(targets.reactor + targets.field + targets.wave + targets.anomaly + targets.glowworm, 5.0);
-
-    p.setFieldSolo(true);
-    p.setGlowwormSolo(true);
-    targets = gateTargets(p);
-    EXPECT_EQ(targets.reactor, 0.0);
-    EXPECT_EQ(targets.field, 1.0);
-    EXPECT_EQ(targets.wave, 0.0);
-    EXPECT_EQ(targets.anomaly, 0.0);
-    EXPECT_EQ(targets.glowworm, 1.0);
-
-    p.setFieldMuted(true);
-    targets = gateTargets(p);
-    EXPECT_EQ(targets.field, 0.0);
-    EXPECT_EQ(targets.glowworm, 1.0);
-    EXPECT_EQ(targets.reactor, 0.0) << "the remaining solo still silences the others";
-
-    p.setFieldSolo(false);
-    p.setGlowwormSolo(false);
-    targets = gateTargets(p);
-    EXPECT_EQ(targets.reactor, 1.0);
-    EXPECT_EQ(targets.field, 0.0);
-}
-
 TEST(VoiceGates, RampClosesAndOpensExactlyWithinAFewDozenMilliseconds)
 {
     const double rate = 48000.0;
@@ -165,7 +137,6 @@ TEST(NoiseLayer, GeneratorStaysInRangeAndTheFilteredNoiseIsCentred)
     EXPECT_NEAR(sum / draws, 0.5, 0.005);
 
     const double alpha = noiseSmoothing(48000.0);
-    EXPECT_NEAR(alpha, (1.0 / 48000.0) / (1.0 / 48000.0 + 1.0 / (2.0 * std::numbers::pi * 1500.0)), 1e-15);
     double mean = 0.0;
     for (int i = 0; i < draws; ++i) {
         noiseFrame(noise, alpha);
@@ -234,18 +205,3 @@ TEST(HalfMinuteChime, SilentOutsideItsWindowOnceTheEnvelopesHaveDecayed)
     EXPECT_LT(framesUntilSilent, 48000 / 2) << "the 40 ms envelope decays below the threshold within half a second";
 }
 
-TEST(GlowwormVoice, BlockValuesAtTheDefaultControls)
-{
-    const double A = smoothstep(0.5), B = smoothstep(0.55), T = smoothstep(0.6), W = smoothstep(0.7);
-    EXPECT_NEAR(B, 0.57475, 1e-12);
-    EXPECT_NEAR(T, 0.648, 1e-12);
-    EXPECT_NEAR(W, 0.784, 1e-12);
-    const GlowwormBlock k(A, B, T, W, 0.075, glowwormMasterGain(-8.0), 48000.0);
-    EXPECT_NEAR(k.releaseStart, 0.6896, 1e-12);
-    EXPECT_NEAR(k.pulseIncrement * 48000.0 / (2.0 * std::numbers::pi), 5.6, 1e-9);
-    EXPECT_EQ(k.edgeFade, 1200.0);
-
-    // No stereo travel keeps the call within 0.048 of the centre.
-    const GlowwormBlock still(A, B, T, 0.0, 0.075, 1.0, 48000.0);
-    EXPECT_NEAR(still.panStartWeight * 0.35 + still.panTravelWeight, 0.048, 1e-12);
-}

@@ -11,7 +11,19 @@
 
 const char* const renderUsage =
     "usage: starlume-render --out FILE.wav [--rate HZ] [--channels N] [--block N] [--seconds S]\n"
-    "                       [--clock SECOND] [--set T:NAME=VALUE]... [--meters FILE.csv] [--spectrum FILE.csv]\n";
+    "                       [--clock SECOND] [--set T:NAME=VALUE]... [--meters FILE.csv] [--spectrum FILE.csv]\n"
+    "\n"
+    "Renders the soundscape offline to a 32-bit float WAV file of max(N, 2) channels.\n"
+    "  --rate HZ           sample rate of the device (48000)\n"
+    "  --channels N        channel count of the device (2)\n"
+    "  --block N           frames per render block; the last may be shorter (512)\n"
+    "  --seconds S         length; floor(S x rate) frames (10)\n"
+    "  --clock SECOND      wall-clock second of the minute at the start, advancing in 0.1 s steps (0)\n"
+    "  --set T:NAME=VALUE  before the first block starting at or after T seconds, set a parameter\n"
+    "                      (reactorLevel, waveSolo, ...; switches take 0/1/true/false),\n"
+    "                      isFrozen (0/1) or the system output volume (volume, 1.0)\n"
+    "  --meters FILE.csv   one line per meter hand-off: end frame, then the 14 meter values\n"
+    "  --spectrum FILE.csv one line per analysed 4096-frame block: end frame, then the 24 bands\n";
 
 namespace {
 
