@@ -3,7 +3,9 @@
 #include <QSettings>
 #include <QVariant>
 
-#include <memory>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -19,33 +21,107 @@ std::unique_ptr<QSettings> openSettings(const QString& file)
     return settings;
 }
 
+bool writeBlob(const QString& file, const QByteArray& blob)
+{
+    const auto settings = openSettings(file);
+    settings->setValue(QLatin1String(SLMPresetStore::customPresetKey), blob);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
 } // namespace
 
-SLMPresetStore::SLMPresetStore() = default;
+struct SLMPresetStore::Shared {
+    explicit Shared(const QString& file)
+        : file(file)
+    {
+    }
+
+    ~Shared()
+    {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        // The writer saves what is still pending before it leaves.
+        if (writer.joinable())
+            writer.join();
+    }
+
+    void run()
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return pending || stopping; });
+            if (!pending)
+                return;
+            const QByteArray blob = *std::exchange(pending, std::nullopt);
+            writing = true;
+            lock.unlock();
+            const bool ok = writeBlob(file, blob);
+            lock.lock();
+            writing = false;
+            lastWriteOk = ok;
+            changed.notify_all();
+        }
+    }
+
+    const QString file; // empty: the per-user settings
+    std::optional<QByteArray> latest; // main thread only
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<QByteArray> pending;
+    bool writing = false;
+    bool lastWriteOk = true;
+    bool stopping = false;
+    std::thread writer; // started by the first save
+};
+
+SLMPresetStore::SLMPresetStore()
+    : SLMPresetStore(QString())
+{
+}
 
 SLMPresetStore::SLMPresetStore(const QString& settingsFile)
-    : m_settingsFile(settingsFile)
+    : m_shared(std::make_shared<Shared>(settingsFile))
 {
 }
 
 std::optional<QByteArray> SLMPresetStore::load() const
 {
-    const auto settings = openSettings(m_settingsFile);
+    if (m_shared->latest)
+        return m_shared->latest;
+    const auto settings = openSettings(m_shared->file);
     const QVariant value = settings->value(QLatin1String(customPresetKey));
     if (value.typeId() != QMetaType::QByteArray && value.typeId() != QMetaType::QString)
         return std::nullopt;
     return value.toByteArray();
 }
 
-bool SLMPresetStore::save(const QByteArray& blob)
+void SLMPresetStore::save(const QByteArray& blob)
 {
-    const auto settings = openSettings(m_settingsFile);
-    settings->setValue(QLatin1String(customPresetKey), blob);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    Shared& s = *m_shared;
+    s.latest = blob;
+    {
+        std::lock_guard lock(s.mutex);
+        s.pending = blob;
+        if (!s.writer.joinable())
+            s.writer = std::thread([&s] { s.run(); });
+    }
+    s.changed.notify_all();
+}
+
+bool SLMPresetStore::flush()
+{
+    Shared& s = *m_shared;
+    std::unique_lock lock(s.mutex);
+    s.changed.wait(lock, [&s] { return !s.pending && !s.writing; });
+    return s.lastWriteOk;
 }
 
 QString SLMPresetStore::fileName() const
 {
-    return openSettings(m_settingsFile)->fileName();
+    return openSettings(m_shared->file)->fileName();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // Where the custom preset survives between runs: one byte blob under one key
@@ -10,10 +11,16 @@
 // format, so $XDG_CONFIG_HOME/Starlume/Starlume.conf), or of an explicit
 // settings file for tests and tools.
 //
-// Writes replace the whole file atomically: QSettings writes a complete new
-// file through QSaveFile (a temporary file in the same directory, flushed to
-// disk, then renamed over the old one) and refuses to fall back to writing in
-// place. A crash mid-write leaves the previous file intact.
+// Each write replaces the whole file atomically: QSettings writes a complete
+// new file through QSaveFile (an unnamed temporary file in the same
+// directory, synced to disk, then linked and renamed over the old one) and
+// is told never to fall back to writing in place. A crash or power loss
+// mid-write leaves the previous file intact.
+//
+// Syncing a file takes milliseconds to tens of milliseconds, and the custom
+// preset is saved on every fader step, so the disk work runs on a writer
+// thread of the store. Only the newest blob matters: one that is replaced
+// before the writer gets to it is skipped. Copies of a store share its state.
 class SLMPresetStore {
 public:
     static constexpr const char* customPresetKey = "SLM.CustomAudioPreset.v1";
@@ -21,16 +28,23 @@ public:
     SLMPresetStore();
     explicit SLMPresetStore(const QString& settingsFile);
 
-    // The stored blob, or no value if the key is absent or holds no bytes.
+    // The newest blob saved through this store, else the one on disk; no
+    // value if the key is absent or holds no bytes.
     std::optional<QByteArray> load() const;
 
-    // Stores the blob and writes it to disk. False if the settings could not
-    // be written (the previous file then stays as it was).
-    bool save(const QByteArray& blob);
+    // Main thread: takes the blob at once (load() returns it from now on)
+    // and writes it in the background. Never waits for the disk.
+    void save(const QByteArray& blob);
+
+    // Waits until every blob saved so far is on disk (or skipped for a newer
+    // one). False if the last write failed; the file then holds the previous
+    // blob. The last copy of a store flushes when it goes.
+    bool flush();
 
     // The file the settings live in.
     QString fileName() const;
 
 private:
-    QString m_settingsFile; // empty: the per-user settings
+    struct Shared;
+    std::shared_ptr<Shared> m_shared;
 };

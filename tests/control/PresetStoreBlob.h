@@ -2,32 +2,22 @@
 
 #include <QByteArray>
 
-#include <optional>
-
 namespace slm::test {
 
-// Large, self-describing blobs: a torn or mixed write shows up as a wrong
-// length, a wrong fill or a missing trailer.
+// Large blobs whose generation fixes their length and fill, so a torn or
+// mixed write cannot pass for a whole one.
 inline QByteArray storeTestBlob(int generation)
 {
     const qsizetype length = 200000 + (qint64(generation) * 7919) % 100000;
-    QByteArray blob = "gen=" + QByteArray::number(generation) + ";";
-    blob += QByteArray(length, static_cast<char>('a' + generation % 26));
-    blob += ";end";
-    return blob;
+    return "gen=" + QByteArray::number(generation) + ";" + QByteArray(length, char('a' + generation % 26)) + ";end";
 }
 
-// The generation a blob was made for, if it is exactly such a blob.
-inline std::optional<int> storeTestGeneration(const QByteArray& blob)
+// The generation of a whole blob, else -1.
+inline int storeTestGeneration(const QByteArray& blob)
 {
-    if (!blob.startsWith("gen="))
-        return std::nullopt;
-    const qsizetype semicolon = blob.indexOf(';');
     bool ok = false;
-    const int generation = blob.mid(4, semicolon - 4).toInt(&ok);
-    if (!ok || generation < 0 || blob != storeTestBlob(generation))
-        return std::nullopt;
-    return generation;
+    const int generation = blob.mid(4, blob.indexOf(';') - 4).toInt(&ok);
+    return ok && generation >= 0 && blob == storeTestBlob(generation) ? generation : -1;
 }
 
 } // namespace slm::test
