@@ -374,6 +374,17 @@ std::optional<std::chrono::microseconds> PulseAudioOutput::latency()
     return std::chrono::microseconds(negative ? 0 : static_cast<std::int64_t>(usec));
 }
 
+std::optional<std::chrono::microseconds> PulseAudioOutput::playedTime()
+{
+    if (!m_loop.isRunning())
+        return std::nullopt;
+    PulseMainLoop::Locker locker(m_loop);
+    pa_usec_t usec = 0;
+    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY || pa_stream_get_time(m_stream, &usec) < 0)
+        return std::nullopt;
+    return std::chrono::microseconds(static_cast<std::int64_t>(usec));
+}
+
 std::optional<pa_buffer_attr> PulseAudioOutput::bufferAttributes()
 {
     if (!m_loop.isRunning())

@@ -43,6 +43,8 @@ public:
 
     // What the server granted and reports, for tools and tests.
     std::optional<std::chrono::microseconds> latency();
+    // How much of the current stream the server has played.
+    std::optional<std::chrono::microseconds> playedTime();
     std::optional<pa_buffer_attr> bufferAttributes();
     std::optional<pa_sample_spec> streamSampleSpec();
     std::optional<pa_channel_map> streamChannelMap();

@@ -1,0 +1,186 @@
+#include "control/PulseDeviceControl.h"
+#include "engine/PulseAudioOutput.h"
+#include "engine/SLMAudioEngine.h"
+#include "support/EventLoop.h"
+#include "support/MonitorRecorder.h"
+#include "support/PulseServer.h"
+#include "support/SinkKeeper.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using slm::test::MonitorRecorder;
+using slm::test::PulseEnvironment;
+using slm::test::PulseServer;
+using slm::test::SinkKeeper;
+using Sink = PulseServer::Sink;
+using namespace std::chrono_literals;
+
+const std::string startedLine = "SLM Audio Engine started \u2014 FREEZE + aggressive MUTE/SOLO online.\n";
+
+std::unique_ptr<SLMAudioEngine> liveEngine(PulseAudioOutput** output = nullptr)
+{
+    auto live = std::make_unique<PulseAudioOutput>();
+    if (output)
+        *output = live.get();
+    return std::make_unique<SLMAudioEngine>(std::move(live), std::make_unique<PulseDeviceControl>());
+}
+
+// Lets the engine's main-thread side run until the recorder holds `frames`.
+bool recordUntil(MonitorRecorder& recorder, std::size_t frames, std::chrono::milliseconds timeout)
+{
+    return slm::test::processEventsUntil([&] { return recorder.frames() >= frames; }, timeout);
+}
+
+// Records until `seconds` of sound have come after the first sounding frame.
+std::optional<std::size_t> recordSound(MonitorRecorder& recorder, unsigned rate, double seconds,
+                                       std::chrono::milliseconds timeout)
+{
+    std::optional<std::size_t> first;
+    const bool done = slm::test::processEventsUntil([&] {
+        const auto samples = recorder.samples();
+        const std::size_t frame = slm::test::firstSoundingFrame(samples, recorder.channels());
+        if (frame == samples.size() / recorder.channels())
+            return false;
+        first = frame;
+        return samples.size() / recorder.channels() >= frame + static_cast<std::size_t>(seconds * rate);
+    }, timeout);
+    return done ? first : std::nullopt;
+}
+
+TEST(LiveEngine, PlaysSilenceThroughTheHoldAndThenSound)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    SinkKeeper keeper(server.serverString(), QStringLiteral("out"));
+    ASSERT_TRUE(keeper.start());
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    ASSERT_TRUE(recorder.waitForFrames(4800, 1000ms));
+
+    testing::internal::CaptureStdout();
+    const std::size_t startFrame = recorder.frames();
+    auto engine = liveEngine();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), startedLine);
+    ASSERT_TRUE(engine->isRunning());
+
+    ASSERT_TRUE(recordUntil(recorder, startFrame + 2 * 48000, 5000ms));
+    const std::vector<float> samples = recorder.samples();
+    const std::size_t first = slm::test::firstSoundingFrame(samples, 2);
+    // Exact silence until the hold has passed, sound right after it.
+    EXPECT_GE(first, startFrame + static_cast<std::size_t>(0.70 * 48000));
+    EXPECT_LE(first, startFrame + static_cast<std::size_t>(1.5 * 48000));
+    EXPECT_GT(slm::test::rms(samples, 2, 0, first + 24000, first + 48000), 1e-4);
+}
+
+TEST(LiveEngine, ASixChannelSinkGetsSixChannelsWithTheMidOnTheFourExtraOnes)
+{
+    PulseServer server({Sink(QStringLiteral("six"), 44100, 6,
+                             QStringLiteral("front-left,front-right,rear-left,rear-right,front-center,lfe"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("six"), 44100, 6);
+    ASSERT_TRUE(recorder.start());
+
+    PulseAudioOutput* output = nullptr;
+    auto engine = liveEngine(&output);
+    ASSERT_TRUE(engine->isRunning());
+    const auto spec = output->streamSampleSpec();
+    ASSERT_TRUE(spec);
+    EXPECT_EQ(spec->rate, 44100u);
+    EXPECT_EQ(spec->channels, 6u);
+
+    const auto first = recordSound(recorder, 44100, 0.5, 8000ms);
+    ASSERT_TRUE(first);
+    const std::vector<float> samples = recorder.samples();
+    std::size_t mismatches = 0;
+    std::size_t stereo = 0;
+    for (std::size_t frame = *first; frame < samples.size() / 6; ++frame) {
+        const float* m = &samples[frame * 6];
+        const double mid = (static_cast<double>(m[0]) + m[1]) / 2.0;
+        for (int c = 2; c < 6; ++c)
+            mismatches += std::abs(m[c] - mid) > 1e-6 ? 1 : 0;
+        stereo += m[0] != m[1] ? 1 : 0;
+    }
+    EXPECT_EQ(mismatches, 0u);
+    EXPECT_GT(stereo, 44100u / 4) << "left and right should differ";
+}
+
+TEST(LiveEngine, WithoutAServerTheEngineIsSilentAndItsModelsStillWork)
+{
+    PulseEnvironment env(PulseEnvironment::nowhere());
+    QElapsedTimer timer;
+    timer.start();
+    testing::internal::CaptureStdout();
+    auto engine = liveEngine();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLM Audio Engine: invalid output sample rate.\n");
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_FALSE(engine->isRunning());
+
+    engine->parameters()->setFieldLevel(0.3);
+    EXPECT_EQ(engine->parameters()->fieldLevel(), 0.3);
+    engine->setIsFrozen(true);
+    EXPECT_TRUE(engine->isFrozen());
+    EXPECT_FALSE(engine->systemOutput()->canControlVolume());
+    EXPECT_EQ(engine->systemOutput()->deviceName(), "System Output");
+    engine->systemOutput()->setVolume(0.4);
+    EXPECT_EQ(engine->systemOutput()->volume(), 0.4);
+    slm::test::processEventsFor(200ms);
+    EXPECT_EQ(engine->meters()->masterLeftDB(), SLMAudioMeters::floorDB);
+}
+
+TEST(LiveEngine, SoundCarriesOnAfterTheServerRestarts)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    double before = 0.0;
+    PulseAudioOutput* output = nullptr;
+    auto engine = liveEngine(&output);
+    ASSERT_TRUE(engine->isRunning());
+    {
+        MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+        ASSERT_TRUE(recorder.start());
+        const auto first = recordSound(recorder, 48000, 1.0, 8000ms);
+        ASSERT_TRUE(first);
+        const std::size_t end = recorder.frames();
+        before = slm::test::rms(recorder.samples(), 2, 0, end - 12000, end);
+        ASSERT_GT(before, 0.0);
+    }
+
+    testing::internal::CaptureStderr();
+    server.kill();
+    ASSERT_TRUE(server.start());
+    QElapsedTimer timer;
+    timer.start();
+    std::optional<std::size_t> first;
+    std::optional<qint64> elapsed;
+    std::vector<float> after;
+    while (!first && timer.elapsed() < 5000) {
+        MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+        if (!recorder.start())
+            continue;
+        first = recordSound(recorder, 48000, 0.0, std::chrono::milliseconds(5000 - timer.elapsed()));
+        if (!first)
+            continue;
+        elapsed = timer.elapsed();
+        recordUntil(recorder, *first + 12000, 2000ms);
+        after = recorder.samples();
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+
+    ASSERT_TRUE(first) << log;
+    EXPECT_LE(*elapsed, 3000) << log;
+    // The render goes on where it was: no second hold and fade-in.
+    EXPECT_GT(slm::test::rms(after, 2, 0, *first, *first + 12000), 0.3 * before);
+    EXPECT_EQ(output->lossCount(), 1u);
+    EXPECT_TRUE(engine->isRunning());
+}
+
+} // namespace

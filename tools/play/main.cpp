@@ -1,0 +1,63 @@
+// starlume-play: plays the soundscape on the default output of the sound
+// server for a while, as the application does, and with --measure reports
+// what the output achieved.
+
+#include "LiveMeasurement.h"
+
+#include "control/PulseDeviceControl.h"
+#include "engine/PulseAudioOutput.h"
+#include "engine/SLMAudioEngine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("starlume-play"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Plays the Starlume soundscape on the default output."));
+    parser.addHelpOption();
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("How long to play (default 60)."),
+                                           QStringLiteral("seconds"), QStringLiteral("60"));
+    const QCommandLineOption measureOption(QStringLiteral("measure"),
+                                           QStringLiteral("Report latency, underruns and recoveries at the end."));
+    parser.addOption(secondsOption);
+    parser.addOption(measureOption);
+    parser.process(app);
+
+    bool ok = false;
+    const double seconds = parser.value(secondsOption).toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > 86400) {
+        std::fprintf(stderr, "starlume-play: --seconds needs a number of seconds above 0\n");
+        return 2;
+    }
+
+    auto output = std::make_unique<PulseAudioOutput>();
+    PulseAudioOutput& live = *output;
+    SLMAudioEngine engine(std::move(output), std::make_unique<PulseDeviceControl>());
+    if (!engine.isRunning())
+        return 1;
+
+    QTimer wallClock;
+    QObject::connect(&wallClock, &QTimer::timeout, &engine, [&] { engine.updateWallClock(QDateTime::currentDateTime()); });
+    engine.updateWallClock(QDateTime::currentDateTime());
+    wallClock.start(100);
+
+    std::unique_ptr<LiveMeasurement> measurement;
+    if (parser.isSet(measureOption))
+        measurement = std::make_unique<LiveMeasurement>(live);
+
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QCoreApplication::quit);
+    app.exec();
+
+    if (measurement)
+        std::printf("%s\n", qPrintable(measurement->report()));
+    return 0;
+}
