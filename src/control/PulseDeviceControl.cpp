@@ -145,7 +145,7 @@ void PulseDeviceControl::onDefaultSinkSeen(std::optional<DeviceId> index)
 bool PulseDeviceControl::runOperation(const std::function<pa_operation*()>& begin)
 {
     const auto now = Clock::now();
-    if (now < m_backoffUntil || !m_loop.isRunning())
+    if (now < m_backoffUntil)
         return false;
     const auto deadline = now + m_timing.call;
     auto backOff = [&] { m_backoffUntil = Clock::now() + m_timing.backoffAfterTimeout; };
@@ -179,6 +179,9 @@ std::optional<PulseDeviceControl::Sink> PulseDeviceControl::querySink(std::optio
         auto& out = *static_cast<std::optional<Sink>*>(user);
         out = Sink{info->index, info->description ? info->description : "", info->volume};
     };
+    // The loop thread (a listener calling back in) cannot wait for itself.
+    if (!m_loop.isRunning() || m_loop.inLoopThread())
+        return std::nullopt;
     PulseMainLoop::Locker locker(m_loop);
     const bool done = runOperation([&] {
         return index ? pa_context_get_sink_info_by_index(m_context, *index, callback, &result)
@@ -191,6 +194,8 @@ bool PulseDeviceControl::writeSinkVolume(DeviceId index, const pa_cvolume& volum
 {
     bool written = false;
     auto callback = [](pa_context*, int success, void* user) { *static_cast<bool*>(user) = success != 0; };
+    if (!m_loop.isRunning() || m_loop.inLoopThread())
+        return false;
     PulseMainLoop::Locker locker(m_loop);
     const bool done = runOperation(
         [&] { return pa_context_set_sink_volume_by_index(m_context, index, &volume, callback, &written); });

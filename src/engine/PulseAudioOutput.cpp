@@ -14,8 +14,7 @@
 
 namespace {
 
-constexpr auto streamFlags = static_cast<pa_stream_flags_t>(
-    PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+constexpr auto streamFlags = PA_STREAM_ADJUST_LATENCY;
 
 bool settledState(pa_context* context)
 {
@@ -360,16 +359,22 @@ void PulseAudioOutput::attemptTimeoutThunk(pa_mainloop_api* api, pa_time_event* 
     output->scheduleRetry();
 }
 
+bool PulseAudioOutput::updateTiming()
+{
+    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return false;
+    pa_operation* op = pa_stream_update_timing_info(m_stream, nullptr, nullptr);
+    return m_loop.finish(op, Clock::now() + std::chrono::milliseconds(500));
+}
+
 std::optional<std::chrono::microseconds> PulseAudioOutput::latency()
 {
     if (!m_loop.isRunning())
         return std::nullopt;
     PulseMainLoop::Locker locker(m_loop);
-    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
-        return std::nullopt;
     pa_usec_t usec = 0;
     int negative = 0;
-    if (pa_stream_get_latency(m_stream, &usec, &negative) < 0)
+    if (!updateTiming() || pa_stream_get_latency(m_stream, &usec, &negative) < 0)
         return std::nullopt;
     return std::chrono::microseconds(negative ? 0 : static_cast<std::int64_t>(usec));
 }
@@ -380,7 +385,7 @@ std::optional<std::chrono::microseconds> PulseAudioOutput::playedTime()
         return std::nullopt;
     PulseMainLoop::Locker locker(m_loop);
     pa_usec_t usec = 0;
-    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY || pa_stream_get_time(m_stream, &usec) < 0)
+    if (!updateTiming() || pa_stream_get_time(m_stream, &usec) < 0)
         return std::nullopt;
     return std::chrono::microseconds(static_cast<std::int64_t>(usec));
 }

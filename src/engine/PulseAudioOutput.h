@@ -41,7 +41,8 @@ public:
     bool start(std::string& error) override;
     void stop() override;
 
-    // What the server granted and reports, for tools and tests.
+    // What the server granted and reports, for tools and tests. The two
+    // timings ask the server first (one round trip) so they are current.
     std::optional<std::chrono::microseconds> latency();
     // How much of the current stream the server has played.
     std::optional<std::chrono::microseconds> playedTime();
@@ -76,6 +77,7 @@ private:
     void scheduleRetry();
     void retry();
     void render(float* data, std::uint32_t frames);
+    bool updateTiming();
     Clock::time_point startupDeadline();
 
     static void contextStateThunk(pa_context*, void* self);

@@ -41,9 +41,12 @@ LiveMeasurement::LiveMeasurement(PulseAudioOutput& output, QObject* parent)
 
 void LiveMeasurement::sample()
 {
-    if (!m_underflowsAfterWarmUp && m_clock.elapsed() >= warmUpMs)
+    const auto now = m_clock.elapsed();
+    if (!m_underflowsAfterWarmUp && now >= warmUpMs)
         m_underflowsAfterWarmUp = m_output.underflowCount();
-    if (m_lostAt)
+    // Latency while a stream is being taken on says more about the server
+    // than about the output's buffer.
+    if (now < warmUpMs || m_lostAt || (m_lastLossAt && now - *m_lastLossAt < warmUpMs))
         return;
     if (const auto latency = m_output.latency())
         m_latencyMs.push_back(static_cast<double>(latency->count()) / 1000.0);
@@ -55,6 +58,7 @@ void LiveMeasurement::watchRecovery()
     if (m_output.lossCount() > m_lossesSeen) {
         m_lossesSeen = m_output.lossCount();
         m_lostAt = now;
+        m_lastLossAt = now;
         m_streamAt.reset();
     }
     if (!m_lostAt)
@@ -73,11 +77,12 @@ QString LiveMeasurement::report() const
 {
     QStringList lines;
     const auto [minLatency, maxLatency] = std::minmax_element(m_latencyMs.begin(), m_latencyMs.end());
-    lines << QStringLiteral("latency: median %1 ms (min %2, max %3, %4 samples)")
+    lines << QStringLiteral("latency: median %1 ms (min %2, max %3, %4 samples every 100 ms, not within %5 s of a start)")
                  .arg(median(m_latencyMs), 0, 'f', 1)
                  .arg(m_latencyMs.empty() ? 0.0 : *minLatency, 0, 'f', 1)
                  .arg(m_latencyMs.empty() ? 0.0 : *maxLatency, 0, 'f', 1)
-                 .arg(m_latencyMs.size());
+                 .arg(m_latencyMs.size())
+                 .arg(warmUpMs / 1000);
     if (const auto attr = m_output.bufferAttributes(); attr) {
         const auto spec = m_output.streamSampleSpec();
         const double bytesPerMs = spec ? pa_bytes_per_second(&*spec) / 1000.0 : 1.0;

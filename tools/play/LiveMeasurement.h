@@ -12,7 +12,8 @@ class PulseAudioOutput;
 
 // Watches a live output while it plays: its reported latency, its underruns,
 // and for every loss of the server how long until a stream plays again and
-// until the server plays from it.
+// until the server has played from it (seen through the server's timing
+// updates, so up to about 100 ms late).
 class LiveMeasurement : public QObject {
     Q_OBJECT
 
@@ -35,6 +36,7 @@ private:
 
     std::uint64_t m_lossesSeen = 0;
     std::optional<qint64> m_lostAt;
+    std::optional<qint64> m_lastLossAt;
     std::optional<qint64> m_streamAt;
     std::vector<double> m_toStreamMs;
     std::vector<double> m_toSoundMs;
