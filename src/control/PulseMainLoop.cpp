@@ -2,6 +2,9 @@
 
 #include <pulse/timeval.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 PulseMainLoop::PulseMainLoop()
     : m_loop(pa_threaded_mainloop_new())
 {
@@ -32,6 +35,20 @@ void PulseMainLoop::stop()
 pa_mainloop_api* PulseMainLoop::api() const
 {
     return pa_threaded_mainloop_get_api(m_loop);
+}
+
+void PulseMainLoop::preferRealtime(const char* threadName)
+{
+    pa_threaded_mainloop_set_name(m_loop, threadName);
+    auto raise = [](pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self) {
+        api->time_free(event);
+        sched_param param{};
+        param.sched_priority = 5;
+        // Children of this thread, if any, start without it.
+        const bool raised = pthread_setschedparam(pthread_self(), SCHED_RR | SCHED_RESET_ON_FORK, &param) == 0;
+        static_cast<PulseMainLoop*>(self)->m_realtime.store(raised, std::memory_order_relaxed);
+    };
+    schedule(std::chrono::milliseconds(0), raise, this);
 }
 
 bool PulseMainLoop::inLoopThread() const

@@ -3,6 +3,7 @@
 #include <pulse/operation.h>
 #include <pulse/thread-mainloop.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -29,6 +30,14 @@ public:
     bool isRunning() const { return m_running; }
 
     pa_mainloop_api* api() const;
+
+    // Names the loop thread and asks, from it, for round-robin real-time
+    // scheduling at a low priority, so that an audio stream served there
+    // keeps up on a busy machine. Without the privilege the thread stays as
+    // it was. Call with the lock held, once the loop runs.
+    void preferRealtime(const char* threadName);
+    // Whether the loop thread got real-time scheduling.
+    bool isRealtime() const { return m_realtime.load(std::memory_order_relaxed); }
     bool inLoopThread() const;
 
     void lock();
@@ -70,4 +79,5 @@ private:
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;
     std::uint64_t m_signals = 0;
+    std::atomic<bool> m_realtime{false};
 };

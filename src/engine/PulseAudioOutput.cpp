@@ -62,6 +62,7 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
         return *m_deviceFormat;
 
     PulseMainLoop::Locker locker(m_loop);
+    m_loop.preferRealtime("starlume-audio");
     if (!connectContext() || !waitForContext(deadline)) {
         dropContext();
         return *m_deviceFormat;

@@ -50,6 +50,7 @@ public:
     std::optional<pa_sample_spec> streamSampleSpec();
     std::optional<pa_channel_map> streamChannelMap();
     bool isPlaying();
+    bool hasRealtimeThread() const { return m_loop.isRealtime(); }
     std::uint64_t underflowCount() const { return m_underflows.load(std::memory_order_relaxed); }
     std::uint64_t lossCount() const { return m_losses.load(std::memory_order_relaxed); }
     // Time from the last detected loss to a playing stream again.

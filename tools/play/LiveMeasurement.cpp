@@ -96,6 +96,8 @@ QString LiveMeasurement::report() const
                  .arg(underflows)
                  .arg(m_underflowsAfterWarmUp ? underflows - *m_underflowsAfterWarmUp : 0)
                  .arg(warmUpMs / 1000);
+    lines << QStringLiteral("audio thread: %1")
+                 .arg(m_output.hasRealtimeThread() ? QStringLiteral("real-time (round robin)") : QStringLiteral("normal scheduling"));
     lines << QStringLiteral("losses: %1").arg(m_output.lossCount());
     if (!m_toStreamMs.empty()) {
         lines << QStringLiteral("recovery to a playing stream: median %1 ms (%2)")
