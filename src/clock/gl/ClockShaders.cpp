@@ -54,6 +54,8 @@ void main()
 
 // Gradients: evenly spaced premultiplied stops, padded at both ends; a radial
 // gradient runs from its start radius (first stop inside it) to its end radius.
+// Degenerate ones paint one stop: a linear one without length its last, a
+// radial one without width its first (or its last if it has no radius at all).
 const char* const fragmentBody = R"(
 in vec2 v_pos;
 flat in vec4 v_info;
@@ -76,11 +78,11 @@ void main()
     if (kind == 1) {
         vec2 d = v_geom.zw - v_geom.xy;
         float dd = dot(d, d);
-        t = dd > 0.0 ? dot(v_pos - v_geom.xy, d) / dd : 0.0;
+        t = dd > 0.0 ? dot(v_pos - v_geom.xy, d) / dd : 1.0;
     } else {
         float dr = v_geom.w - v_geom.z;
         float r = length(v_pos - v_geom.xy);
-        t = dr > 0.0 ? (r - v_geom.z) / dr : (r >= v_geom.w ? 1.0 : 0.0);
+        t = dr > 0.0 ? (r - v_geom.z) / dr : (v_geom.w > 0.0 ? 0.0 : 1.0);
     }
     t = clamp(t, 0.0, 1.0);
     int first = int(v_info.y + 0.5);

@@ -14,12 +14,19 @@ constexpr float flatness = 0.15f;
 // Points closer than this (squared pixels) add nothing but an undefined direction.
 constexpr float samePointSq = 1e-6f;
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+// NaN counts as 0.
+float clamp01(float v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
 
 GLStop premultiplied(const Rgba& c, float opacity)
 {
     const float a = clamp01(c.a) * opacity;
     return {clamp01(c.r) * a, clamp01(c.g) * a, clamp01(c.b) * a, a};
+}
+
+// ceil(x) within [lo, hi]; huge, infinite and NaN counts give hi.
+int cornerCount(double x, int lo, int hi)
+{
+    return static_cast<int>(std::fmax(lo, std::fmin(hi, std::ceil(x))));
 }
 
 struct Segment {
@@ -136,7 +143,7 @@ void ClockTessellator::ellipseRim(float cx, float cy, float rx, float ry)
     const float r = std::max(rx, ry);
     // Enough corners that no chord strays more than `flatness` from the curve.
     const double step = r > flatness ? 2.0 * std::acos(1.0 - flatness / r) : std::numbers::pi / 2;
-    const int n = std::clamp(static_cast<int>(std::ceil(2.0 * std::numbers::pi / step)), 8, 1024);
+    const int n = cornerCount(2.0 * std::numbers::pi / step, 8, 1024);
     const double angle = 2.0 * std::numbers::pi / n;
     const double dc = std::cos(angle);
     const double ds = std::sin(angle);
@@ -180,8 +187,7 @@ void ClockTessellator::flattenPath(const DisplayList& list, PathRef path, const 
         const float ddx = a.x - 2 * b.x + e.x;
         const float ddy = a.y - 2 * b.y + e.y;
         // A quadratic's chord error over a parameter step h is |a - 2b + e| h^2 / 4.
-        const int n = std::clamp(static_cast<int>(std::ceil(std::sqrt(std::sqrt(ddx * ddx + ddy * ddy) / (4 * flatness)))),
-                                 1, 256);
+        const int n = cornerCount(std::sqrt(std::sqrt(ddx * ddx + ddy * ddy) / (4 * flatness)), 1, 256);
         Point2* out = m_path.extend(static_cast<std::size_t>(n) + 1);
         std::size_t kept = 0;
         for (int i = 0; i <= n; ++i) {

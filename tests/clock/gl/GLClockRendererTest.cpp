@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
 
@@ -339,6 +340,30 @@ TEST_F(GLClockRendererTest, OperationsBeyondOneDepthRunStillBlendInOrder)
     expectPx(image, 30, 50, {128, 128, 128, 255});
     expectPx(image, 50, 50, {191, 191, 191, 255});
     expectPx(image, 70, 50, {128, 128, 128, 255});
+}
+
+TEST_F(GLClockRendererTest, DegenerateAndNonFiniteInputsStayHarmless)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    DisplayList list;
+    background(list, 100, 100);
+    // A linear gradient without length paints its last stop; a radial one
+    // without width its first.
+    list.fill(list.circle(20, 20, 10), list.linear({20, 20}, {20, 20}, {srgb(1, 0, 0), srgb(0, 1, 0)}));
+    list.fill(list.circle(60, 20, 10), list.radial({60, 20}, 5, 5, {srgb(1, 0, 0), srgb(0, 1, 0)}));
+    // Nothing of these shows, and nothing breaks.
+    list.fill(list.circle(20, 60, 10), DisplayList::solid(srgb(1, 1, 1, nan)));
+    list.fill(list.circle(50, 50, inf), DisplayList::solid(srgb(1, 1, 1)));
+    list.stroke(list.circle(50, 50, 10), DisplayList::solid(srgb(1, 1, 1)), nan);
+    list.stroke(list.quadratic({0, 0}, {inf, 50}, {100, 100}), DisplayList::solid(srgb(1, 1, 1, 0)), 2);
+    list.stroke(list.line(10, 90, 10, 90), DisplayList::solid(srgb(1, 1, 1)), 4);
+    const QImage image = render(list);
+    expectPx(image, 20, 20, {0, 255, 0, 255});
+    expectPx(image, 60, 20, {255, 0, 0, 255});
+    expectPx(image, 20, 60, {0, 0, 0, 255});
+    expectPx(image, 50, 40, {0, 0, 0, 255});
+    expectPx(image, 10, 90, {0, 0, 0, 255});
 }
 
 TEST_F(GLClockRendererTest, SameListSameImageWithoutReallocating)
