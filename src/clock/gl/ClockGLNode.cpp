@@ -1,0 +1,72 @@
+#include "clock/gl/ClockGLNode.h"
+
+#include <QQuickWindow>
+#include <QSGTexture>
+#include <QtQuick/qsgtexture_platform.h>
+
+#include <cmath>
+
+ClockGLNode::ClockGLNode(QQuickWindow* window, std::shared_ptr<std::atomic<quint64>> framesDrawn)
+    : m_window(window)
+    , m_framesDrawn(std::move(framesDrawn))
+{
+    // The framebuffer's first row is the picture's bottom.
+    setTextureCoordinatesTransform(QSGSimpleTextureNode::MirrorVertically);
+    setFiltering(QSGTexture::Linear);
+}
+
+ClockGLNode::~ClockGLNode()
+{
+    QObject::disconnect(m_beforeRendering);
+    m_texture.reset();
+    m_renderer.release();
+    m_target.release();
+}
+
+bool ClockGLNode::initialize()
+{
+    if (!m_renderer.initialize())
+        return false;
+    // No receiver object: the call runs directly on the render thread that
+    // emits it, while this node exists (the destructor disconnects).
+    m_beforeRendering = QObject::connect(m_window, &QQuickWindow::beforeRendering, [this] { draw(); });
+    return true;
+}
+
+bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio)
+{
+    const QSize pixels(static_cast<int>(std::ceil(size.width() * devicePixelRatio - 1e-6)),
+                       static_cast<int>(std::ceil(size.height() * devicePixelRatio - 1e-6)));
+    if (pixels != m_target.size() || !m_texture) {
+        if (!m_target.ensure(pixels))
+            return false;
+        auto texture = std::unique_ptr<QSGTexture>(QNativeInterface::QSGOpenGLTexture::fromNative(
+            m_target.texture(), m_window, pixels, QQuickWindow::TextureHasAlphaChannel));
+        setTexture(texture.get());
+        m_texture = std::move(texture);
+    }
+    setRect(0, 0, size.width(), size.height());
+    m_source = source;
+    m_date = date;
+    m_size = size;
+    m_devicePixelRatio = devicePixelRatio;
+    m_pending = true;
+    markDirty(QSGNode::DirtyMaterial);
+    return true;
+}
+
+void ClockGLNode::draw()
+{
+    if (!m_pending || !m_source)
+        return;
+    m_pending = false;
+    // Building here rather than in the sync step keeps the GUI thread free
+    // while the layers run; they depend on the date and size alone.
+    m_source(m_list, m_date, m_size);
+    m_window->beginExternalCommands();
+    m_target.bindForDrawing();
+    m_renderer.render(m_list, m_target.size(), m_devicePixelRatio);
+    m_target.resolve();
+    m_window->endExternalCommands();
+    m_framesDrawn->fetch_add(1, std::memory_order_relaxed);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "clock/DisplayList.h"
+#include "clock/gl/ClockFrameSource.h"
+#include "clock/gl/GLClockRenderer.h"
+#include "clock/gl/GLClockTarget.h"
+
+#include <QDateTime>
+#include <QMetaObject>
+#include <QSGSimpleTextureNode>
+
+#include <atomic>
+#include <memory>
+
+class QQuickWindow;
+
+// The chaos clock in the OpenGL scene graph: a texture node showing a
+// multisampled framebuffer that the node redraws, on the render thread, just
+// before the window renders (QQuickWindow::beforeRendering).
+//
+// Created, updated and destroyed on the render thread with the window's
+// OpenGL context current, as the scene graph does with every node.
+class ClockGLNode : public QSGSimpleTextureNode {
+public:
+    ClockGLNode(QQuickWindow* window, std::shared_ptr<std::atomic<quint64>> framesDrawn);
+    ~ClockGLNode() override;
+
+    // False when the context cannot run the renderer; the item then draws
+    // with QPainter instead.
+    bool initialize();
+    const QString& errorString() const { return m_renderer.errorString(); }
+
+    // Sync: the frame to draw next. Returns false if no framebuffer of that size can be made.
+    bool setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio);
+
+private:
+    void draw();
+
+    QQuickWindow* m_window;
+    std::shared_ptr<std::atomic<quint64>> m_framesDrawn;
+    QMetaObject::Connection m_beforeRendering;
+    GLClockRenderer m_renderer;
+    GLClockTarget m_target;
+    std::unique_ptr<QSGTexture> m_texture; // wraps the target's texture
+    DisplayList m_list;
+    ClockFrameSource m_source;
+    QDateTime m_date;
+    QSizeF m_size;
+    double m_devicePixelRatio = 1;
+    bool m_pending = false;
+};
