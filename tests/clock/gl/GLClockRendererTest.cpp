@@ -78,62 +78,56 @@ protected:
 
 std::unique_ptr<GLOffscreenClockRenderer> GLClockRendererTest::s_renderer;
 
-TEST_F(GLClockRendererTest, SolidDiscHasItsColourAndArea)
+TEST_F(GLClockRendererTest, SolidDiscsHaveTheirColourAndArea)
 {
     DisplayList list;
     list.fill(list.circle(50, 50, 20), DisplayList::solid(srgb(1, 0.5, 0.25)));
     list.fill(list.circle(80, 80, 10), DisplayList::solid(srgb(0, 1, 0, 0.5)));
+    list.fill(list.circle(15, 85, 8), DisplayList::solid(srgb(0, 0, 1, 1.7))); // above 1: opaque
     const QImage image = render(list);
     ASSERT_EQ(image.size(), QSize(100, 100));
     expectPx(image, 50, 50, {255, 128, 64, 255});
     expectPx(image, 80, 80, {0, 128, 0, 128}); // premultiplied
+    expectPx(image, 15, 85, {0, 0, 255, 255});
     expectPx(image, 50, 75, {0, 0, 0, 0});
-    expectPx(image, 5, 5, {0, 0, 0, 0});
-    // Coverage: the two discs' areas, the translucent one at half weight.
-    const double want = std::numbers::pi * (20 * 20 + 0.5 * 10 * 10);
+    // Coverage: the discs' areas, the translucent one at half weight.
+    const double want = std::numbers::pi * (20 * 20 + 0.5 * 10 * 10 + 8 * 8);
     EXPECT_NEAR(alphaSum(image), want, 0.01 * want);
 }
 
-TEST_F(GLClockRendererTest, RadialGradientRunsFromStartToEndRadiusAndPads)
+TEST_F(GLClockRendererTest, GradientsMixPremultipliedStopsAndPad)
 {
     DisplayList list;
-    background(list, 200, 100);
+    background(list, 200, 110);
     // Red inside the start radius, blue at and beyond the end radius.
     list.fill(list.circle(50, 50, 45), list.radial({50, 50}, 10, 40, {tint(Tint::red), srgb(0, 0, 1)}));
-    // Opaque white to clear: premultiplied interpolation keeps it white, never grey.
-    list.fill(list.circle(150, 50, 45), list.radial({150, 50}, 0, 40, {tint(Tint::white), clearColor}));
-    const QImage image = render(list, 200, 100);
+    // Opaque white to clear: premultiplied interpolation keeps it white, never grey;
+    // an opacity above 1 counts as 1.
+    list.fill(list.circle(150, 50, 45), list.radial({150, 50}, 0, 40, {srgb(1, 1, 1, 2.5), clearColor}));
+    // Three stops from x = 25 to 75, padded on both sides.
+    list.fill(polyline(list, {{0, 100}, {100, 100}, {100, 110}, {0, 110}}),
+              list.linear({25, 105}, {75, 105}, {srgb(0, 0, 0), srgb(1, 1, 1), srgb(1, 0, 0)}));
+    const QImage image = render(list, 200, 110);
+
     const Rgba red = tint(Tint::red);
-    expectPx(image, 50, 50, {255, int(std::lround(red.g * 255)), int(std::lround(red.b * 255)), 255});
-    expectPx(image, 55, 50, {255, int(std::lround(red.g * 255)), int(std::lround(red.b * 255)), 255});
-    expectPx(image, 92, 50, {0, 0, 255, 255}); // beyond 40: padded with the last stop
-    // Between the radii: t = (d - 10) / 30, mixed on premultiplied components.
-    for (int x : {62, 70, 78, 86}) {
-        const double t = (std::hypot(x + 0.5 - 50, 0.5) - 10) / 30;
-        expectPx(image, x, 50, {int(std::lround(255 * (1 - t))), int(std::lround(red.g * 255 * (1 - t))),
-                                int(std::lround(red.b * 255 * (1 - t) + 255 * t)), 255});
-    }
+    const auto redAt = [&](double t) {
+        return Px{int(std::lround(255 * (1 - t))), int(std::lround(red.g * 255 * (1 - t))),
+                  int(std::lround(red.b * 255 * (1 - t) + 255 * t)), 255};
+    };
+    expectPx(image, 55, 50, redAt(0));
+    expectPx(image, 92, 50, redAt(1));
+    for (int x : {62, 70, 78, 86})
+        expectPx(image, x, 50, redAt((std::hypot(x + 0.5 - 50, 0.5) - 10) / 30));
     // Radius 20.5 on the white gradient: half opacity, white over black.
     const Px half = at(image, 170, 50);
     EXPECT_NEAR(half.r, 124, 3);
     EXPECT_EQ(half.r, half.g);
     EXPECT_EQ(half.r, half.b);
-}
 
-TEST_F(GLClockRendererTest, LinearGradientIsPaddedBeyondItsEnds)
-{
-    DisplayList list;
-    const PathRef band = polyline(list, {{0, 0}, {100, 0}, {100, 10}, {0, 10}});
-    list.fill(band, list.linear({25, 5}, {75, 5}, {srgb(0, 0, 0), srgb(1, 1, 1), srgb(1, 0, 0)}));
-    const QImage image = render(list, 100, 10);
-    expectPx(image, 10, 5, {0, 0, 0, 255});
-    expectPx(image, 90, 5, {255, 0, 0, 255});
-    // x = 37.5 is a quarter of the way: halfway between black and white.
-    const Px q = at(image, 37, 5);
-    EXPECT_NEAR(q.g, 128, 4);
-    // The middle stop sits halfway.
-    EXPECT_GE(at(image, 50, 5).g, 248);
-    EXPECT_GE(at(image, 49, 5).g, 248);
+    expectPx(image, 10, 105, {0, 0, 0, 255});
+    expectPx(image, 90, 105, {255, 0, 0, 255});
+    EXPECT_NEAR(at(image, 37, 105).g, 128, 4); // a quarter of the way
+    EXPECT_GE(at(image, 49, 105).g, 248);      // the middle stop
 }
 
 TEST_F(GLClockRendererTest, TranslucentStrokeBlendsOnceWhereItCrossesItself)
@@ -246,18 +240,6 @@ TEST_F(GLClockRendererTest, DevicePixelRatioScalesEverything)
     expectPx(image, 60, 91, {255, 255, 255, 255});
     expectPx(image, 60, 89, {0, 0, 0, 0});
     expectPx(image, 60, 92, {0, 0, 0, 0});
-}
-
-TEST_F(GLClockRendererTest, OpacityAboveOneIsOpaque)
-{
-    DisplayList list;
-    background(list, 100, 100, tint(Tint::blue));
-    list.fill(list.circle(25, 50, 15), DisplayList::solid(srgb(1, 0, 0, 1.7)));
-    list.fill(list.circle(75, 50, 15), list.radial({75, 50}, 0, 15, {srgb(0, 1, 0, 2.5), srgb(0, 1, 0, 1.5)}));
-    const QImage image = render(list);
-    expectPx(image, 25, 50, {255, 0, 0, 255});
-    expectPx(image, 75, 50, {0, 255, 0, 255});
-    expectPx(image, 84, 50, {0, 255, 0, 255});
 }
 
 TEST_F(GLClockRendererTest, HairlinesAndSpecksKeepTheirInkAndStayContinuous)
