@@ -13,8 +13,7 @@ constexpr GLuint opAttribute = 1;
 
 GLClockRenderer::~GLClockRenderer()
 {
-    if (m_context && QOpenGLContext::currentContext() == m_context)
-        release();
+    release();
 }
 
 bool GLClockRenderer::dialectForCurrentContext(ClockShaderDialect& dialect, QString& version)
@@ -141,6 +140,14 @@ void GLClockRenderer::release()
 {
     if (!m_gl)
         return;
+    // Without its context current the objects cannot be deleted; they go
+    // with the context.
+    if (QOpenGLContext::currentContext() != m_context) {
+        m_program = m_vao = m_vertexBuffer = m_indexBuffer = m_paintTexture = m_stopTexture = 0;
+        m_gl = nullptr;
+        m_context = nullptr;
+        return;
+    }
     if (m_program)
         m_gl->glDeleteProgram(m_program);
     const GLuint buffers[2] = {m_vertexBuffer, m_indexBuffer};

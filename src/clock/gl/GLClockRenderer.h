@@ -42,8 +42,8 @@ public:
         submit(pixelSize);
     }
 
-    // Frees the GL objects now (the context must be current); the destructor
-    // does the same if the context is current then.
+    // Frees the GL objects now if their context is current (the destructor
+    // does the same); otherwise they are left to the context's destruction.
     void release();
 
     const ClockTessellator& tessellator() const { return m_tessellator; }
