@@ -1,6 +1,8 @@
 #include "clock/gl/GLOffscreenClockRenderer.h"
 
 #include <QImage>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -364,6 +366,8 @@ TEST_F(GLClockRendererTest, SameListSameImageWithoutReallocating)
     const std::uint32_t* indices = s_renderer->renderer().tessellator().indices().data();
     const QImage b = render(list);
     EXPECT_EQ(a, b);
+    ASSERT_TRUE(s_renderer->makeCurrent());
+    EXPECT_EQ(QOpenGLContext::currentContext()->functions()->glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(vertices, s_renderer->renderer().tessellator().vertices().data());
     EXPECT_EQ(indices, s_renderer->renderer().tessellator().indices().data());
     // One draw call for the whole frame.
