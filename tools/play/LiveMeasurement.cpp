@@ -34,7 +34,9 @@ LiveMeasurement::LiveMeasurement(PulseAudioOutput& output, QObject* parent)
 {
     m_clock.start();
     connect(&m_latencyTimer, &QTimer::timeout, this, &LiveMeasurement::sample);
-    m_latencyTimer.start(100);
+    // Each sample is a round trip to the server under the output's lock;
+    // sampled often, the measurement itself would cause underruns.
+    m_latencyTimer.start(1000);
     connect(&m_recoveryTimer, &QTimer::timeout, this, &LiveMeasurement::watchRecovery);
     m_recoveryTimer.start(5);
 }
@@ -77,7 +79,7 @@ QString LiveMeasurement::report() const
 {
     QStringList lines;
     const auto [minLatency, maxLatency] = std::minmax_element(m_latencyMs.begin(), m_latencyMs.end());
-    lines << QStringLiteral("latency: median %1 ms (min %2, max %3, %4 samples every 100 ms, not within %5 s of a start)")
+    lines << QStringLiteral("latency: median %1 ms (min %2, max %3, %4 samples a second apart, not within %5 s of a start)")
                  .arg(median(m_latencyMs), 0, 'f', 1)
                  .arg(m_latencyMs.empty() ? 0.0 : *minLatency, 0, 'f', 1)
                  .arg(m_latencyMs.empty() ? 0.0 : *maxLatency, 0, 'f', 1)
