@@ -3,6 +3,7 @@
 #include "PresetStoreBlob.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -69,7 +70,10 @@ TEST(SLMPresetStore, AKilledWriterNeverLeavesATornFile)
         // Once it has saved, it saves back to back, so a kill after the
         // first save lands inside one: reading, writing, syncing or renaming.
         auto generation = [&] { return slm::test::storeTestGeneration(SLMPresetStore(file).load().value_or("")); };
-        for (int i = 0; i < 2500 && generation() < first; ++i)
+        // Generous: a loaded machine may take seconds to start the writer.
+        QElapsedTimer waited;
+        waited.start();
+        while (generation() < first && waited.elapsed() < 30000)
             QThread::msleep(2);
         QThread::msleep(std::uniform_int_distribution<int>(0, 60)(random));
         writer.kill();
