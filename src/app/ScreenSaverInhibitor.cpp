@@ -1,0 +1,66 @@
+#include "app/ScreenSaverInhibitor.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, QString reason, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_reason(std::move(reason))
+{
+}
+
+ScreenSaverInhibitor::~ScreenSaverInhibitor()
+{
+    release(ReleaseMode::waitBriefly);
+}
+
+void ScreenSaverInhibitor::setInhibited(bool inhibited)
+{
+    if (m_wanted == inhibited)
+        return;
+    m_wanted = inhibited;
+    if (inhibited) {
+        if (!m_cookie && !m_requestPending)
+            requestInhibit();
+    } else {
+        release();
+    }
+}
+
+void ScreenSaverInhibitor::requestInhibit()
+{
+    if (!m_bus.isConnected())
+        return;
+    auto message = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("Inhibit"));
+    message << QCoreApplication::applicationName() << m_reason;
+    m_requestPending = true;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, 5000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        m_requestPending = false;
+        QDBusPendingReply<uint> reply = *call;
+        if (reply.isError())
+            return; // no screensaver service: nothing to inhibit
+        m_cookie = reply.value();
+        // Released while the request was under way, or asked again since.
+        if (!m_wanted)
+            release();
+    });
+}
+
+void ScreenSaverInhibitor::release(ReleaseMode mode)
+{
+    if (!m_cookie)
+        return;
+    auto message = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("UnInhibit"));
+    message << *m_cookie;
+    m_cookie.reset();
+    if (mode == ReleaseMode::waitBriefly) {
+        // At exit a queued message could die with the connection; a hung
+        // service must not hold up the exit for long either.
+        m_bus.call(message, QDBus::Block, 250);
+    } else {
+        m_bus.send(message);
+    }
+}

@@ -1,0 +1,112 @@
+#include "app/SingleInstance.h"
+
+#include "app/DesktopApplicationAdaptor.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int activateTimeoutMs = 2000;
+const QString applicationInterface = QStringLiteral("org.freedesktop.Application");
+
+} // namespace
+
+SingleInstance::SingleInstance(QString appId, QDBusConnection bus, QString lockFilePath, QObject* parent)
+    : QObject(parent), m_appId(std::move(appId)), m_bus(std::move(bus)), m_lockFilePath(std::move(lockFilePath))
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_objectRegistered)
+        m_bus.unregisterObject(objectPathFor(m_appId));
+}
+
+QString SingleInstance::objectPathFor(const QString& appId)
+{
+    QString path = QLatin1Char('/') + appId;
+    path.replace(QLatin1Char('.'), QLatin1Char('/'));
+    path.replace(QLatin1Char('-'), QLatin1Char('_'));
+    return path;
+}
+
+SingleInstance::Claim SingleInstance::claim()
+{
+    switch (claimBusName()) {
+    case BusClaim::owned:
+        return Claim::primary;
+    case BusClaim::taken:
+        return activateOwner();
+    case BusClaim::unavailable:
+        break;
+    }
+    return claimLockFile();
+}
+
+SingleInstance::BusClaim SingleInstance::claimBusName()
+{
+    if (!m_bus.isConnected() || !m_bus.interface())
+        return BusClaim::unavailable;
+
+    // The object goes up before the name, so that whoever sees the name can call it.
+    auto* adaptor = new DesktopApplicationAdaptor(this);
+    connect(adaptor, &DesktopApplicationAdaptor::activated, this, &SingleInstance::activationRequested);
+    const QString path = objectPathFor(m_appId);
+    if (!m_bus.registerObject(path, this, QDBusConnection::ExportAdaptors))
+        return BusClaim::unavailable;
+    m_objectRegistered = true;
+
+    const auto reply = m_bus.interface()->registerService(m_appId, QDBusConnectionInterface::DontQueueService,
+                                                          QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        return BusClaim::owned;
+
+    m_bus.unregisterObject(path);
+    m_objectRegistered = false;
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered)
+        return BusClaim::taken;
+    return BusClaim::unavailable;
+}
+
+SingleInstance::Claim SingleInstance::activateOwner()
+{
+    auto message = QDBusMessage::createMethodCall(m_appId, objectPathFor(m_appId), applicationInterface,
+                                                  QStringLiteral("Activate"));
+    message << QVariantMap{};
+    const QDBusMessage reply = m_bus.call(message, QDBus::BlockWithGui, activateTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        m_message = QStringLiteral("Starlume is already running; its window has been brought to the front.");
+        return Claim::raisedOther;
+    }
+    m_message = QStringLiteral("Starlume is already running but does not answer (%1); not starting a second one.")
+                    .arg(reply.errorMessage());
+    return Claim::otherDidNotAnswer;
+}
+
+SingleInstance::Claim SingleInstance::claimLockFile()
+{
+    QDir().mkpath(QFileInfo(m_lockFilePath).absolutePath());
+    m_lock = std::make_unique<QLockFile>(m_lockFilePath);
+    // Never stale by age: the soundscape runs for days. A lock whose process
+    // has gone is still taken over.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return Claim::primary;
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // An unusable runtime directory must not keep the soundscape from starting.
+        m_lock.reset();
+        return Claim::primary;
+    }
+
+    qint64 pid = 0;
+    QString host, app;
+    m_lock->getLockInfo(&pid, &host, &app);
+    m_lock.reset();
+    m_message = QStringLiteral("Starlume is already running (process %1, lock file %2); not starting a second one.")
+                    .arg(pid)
+                    .arg(m_lockFilePath);
+    return Claim::heldByOther;
+}

@@ -1,0 +1,90 @@
+#include "app/ScreenSaverInhibitor.h"
+
+#include "FakeScreenSaver.h"
+#include "PrivateSessionBus.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+using slm::test::processEventsFor;
+using slm::test::processEventsUntil;
+
+namespace {
+
+class ScreenSaverInhibitorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+        ASSERT_TRUE(service.registerOn(bus.connect(QStringLiteral("service"))));
+    }
+
+    PrivateSessionBus bus;
+    FakeScreenSaver service;
+};
+
+TEST_F(ScreenSaverInhibitorTest, InhibitsWhileAskedAndReleasesTheSameCookie)
+{
+    ScreenSaverInhibitor inhibitor(bus.connect(QStringLiteral("client")), QStringLiteral("Full screen"));
+    inhibitor.setInhibited(true);
+    inhibitor.setInhibited(true); // idempotent: still one inhibition
+    ASSERT_TRUE(processEventsUntil([&] { return inhibitor.cookie().has_value(); }));
+    ASSERT_EQ(service.calls.size(), 1u);
+    EXPECT_EQ(service.calls[0].method, QStringLiteral("Inhibit"));
+    EXPECT_EQ(service.calls[0].reason, QStringLiteral("Full screen"));
+    EXPECT_EQ(*inhibitor.cookie(), service.calls[0].cookie);
+
+    inhibitor.setInhibited(false);
+    ASSERT_TRUE(processEventsUntil([&] { return service.active.empty(); }));
+    EXPECT_EQ(service.calls.back().method, QStringLiteral("UnInhibit"));
+    EXPECT_EQ(service.calls.back().cookie, service.calls[0].cookie);
+
+    // A second round gets a fresh inhibition.
+    inhibitor.setInhibited(true);
+    ASSERT_TRUE(processEventsUntil([&] { return service.active.size() == 1; }));
+}
+
+TEST_F(ScreenSaverInhibitorTest, ReleaseBeforeTheServiceAnsweredLeavesNothingHeld)
+{
+    ScreenSaverInhibitor inhibitor(bus.connect(QStringLiteral("client")), QStringLiteral("Full screen"));
+    inhibitor.setInhibited(true);
+    inhibitor.setInhibited(false);
+    inhibitor.setInhibited(true);
+    inhibitor.setInhibited(false);
+    processEventsFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(service.active.empty());
+    EXPECT_FALSE(inhibitor.cookie().has_value());
+    EXPECT_LE(service.calls.size(), 2u);
+}
+
+TEST_F(ScreenSaverInhibitorTest, DestroyingTheInhibitorReleasesIt)
+{
+    {
+        ScreenSaverInhibitor inhibitor(bus.connect(QStringLiteral("client")), QStringLiteral("Full screen"));
+        inhibitor.setInhibited(true);
+        ASSERT_TRUE(processEventsUntil([&] { return inhibitor.cookie().has_value(); }));
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return service.active.empty(); }));
+    EXPECT_EQ(service.calls.back().method, QStringLiteral("UnInhibit"));
+}
+
+TEST(ScreenSaverInhibitorWithoutService, StaysQuietWithoutServiceOrBus)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    ScreenSaverInhibitor noService(bus.connect(QStringLiteral("client")), QStringLiteral("Full screen"));
+    noService.setInhibited(true);
+    processEventsFor(std::chrono::milliseconds(200));
+    EXPECT_FALSE(noService.cookie().has_value());
+    noService.setInhibited(false);
+
+    ScreenSaverInhibitor noBus(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                             QStringLiteral("nowhere")),
+                               QStringLiteral("Full screen"));
+    noBus.setInhibited(true);
+    processEventsFor(std::chrono::milliseconds(50));
+    EXPECT_TRUE(noBus.isInhibited());
+    EXPECT_FALSE(noBus.cookie().has_value());
+}
+
+} // namespace
