@@ -1,0 +1,103 @@
+#include "app/ContentView.h"
+
+#include "app/SLMMixerWindowController.h"
+#include "engine/SLMAudioEngine.h"
+
+#include <QDateTime>
+#include <QQuickWindow>
+
+ContentView::ContentView(const EngineFactory& makeEngine, QQmlEngine& qml, QObject* parent)
+    : QObject(parent),
+      m_audioEngine(makeEngine()),
+      m_mixerWindowController(std::make_unique<SLMMixerWindowController>(qml))
+{
+    m_cursorHide.fullScreenChanged = [this](bool) { emit isFullScreenChanged(); };
+    connect(&m_fullScreenWatcher, &FullScreenWatcher::windowEnteredFullScreen, this,
+            [this](QWindow* window) { m_cursorHide.windowEnteredFullScreen(window); });
+    connect(&m_fullScreenWatcher, &FullScreenWatcher::windowLeftFullScreen, this,
+            [this](QWindow* window) { m_cursorHide.windowLeftFullScreen(window); });
+
+    // Precise: the chime follows the wall clock to the tenth of a second.
+    m_audioClock.setTimerType(Qt::PreciseTimer);
+    m_audioClock.setInterval(audioClockInterval);
+    connect(&m_audioClock, &QTimer::timeout, this, &ContentView::tick);
+    m_audioClock.start();
+}
+
+ContentView::~ContentView()
+{
+    m_audioClock.stop();
+    m_cursorHide.viewRemoved();
+    if (m_window)
+        m_window->removeEventFilter(this);
+}
+
+void ContentView::attach(QQuickWindow* window)
+{
+    m_window = window;
+    m_windowRoles.setMainWindow(window);
+    if (!window)
+        return;
+    m_fullScreenWatcher.watch(window);
+    window->installEventFilter(this);
+    if (window->isVisible())
+        viewShown();
+    else
+        connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (visible && !m_shown)
+                viewShown();
+        });
+}
+
+void ContentView::viewShown()
+{
+    m_shown = true;
+    tick();
+    // After the window has been set up: a window restored straight into full
+    // screen reports its state only once it is on screen.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const bool full = m_window && (m_window->windowStates() & Qt::WindowFullScreen);
+            m_cursorHide.viewShown(full);
+        },
+        Qt::QueuedConnection);
+}
+
+void ContentView::tick()
+{
+    if (m_audioEngine)
+        m_audioEngine->updateWallClock(QDateTime::currentDateTime());
+}
+
+void ContentView::openMixer()
+{
+    m_mixerWindowController->show(m_audioEngine.get());
+}
+
+void ContentView::toggleFullScreen()
+{
+    if (!m_window)
+        return;
+    const Qt::WindowStates states = m_window->windowStates();
+    m_window->setWindowStates(states ^ Qt::WindowFullScreen);
+}
+
+void ContentView::leaveFullScreen()
+{
+    if (m_window && (m_window->windowStates() & Qt::WindowFullScreen))
+        m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowFullScreen);
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Real pointer motion only: Qt Quick synthesises hover every frame while
+    // the clock animates, which must not keep the pointer awake.
+    if (watched == m_window) {
+        if (event->type() == QEvent::MouseMove)
+            m_cursorHide.pointerHovered(true);
+        else if (event->type() == QEvent::Leave)
+            m_cursorHide.pointerHovered(false);
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/CursorHideController.h"
+#include "app/CursorHidingPlatform.h"
+#include "app/FullScreenWatcher.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QQmlEngine;
+class QQuickWindow;
+class SLMAudioEngine;
+class SLMMixerWindowController;
+
+// The main window's content: owns the sound engine and the mixer window
+// controller for the life of the window, feeds the engine the wall clock ten
+// times a second and hides the pointer after three still seconds in full
+// screen. The window's QML binds to it; it holds all the behaviour.
+class ContentView : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(SLMAudioEngine* audioEngine READ audioEngine CONSTANT)
+    Q_PROPERTY(SLMMixerWindowController* mixerWindowController READ mixerWindowController CONSTANT)
+    Q_PROPERTY(bool isFullScreen READ isFullScreen NOTIFY isFullScreenChanged)
+
+public:
+    using EngineFactory = std::function<std::unique_ptr<SLMAudioEngine>()>;
+    static constexpr std::chrono::milliseconds audioClockInterval{100};
+
+    ContentView(const EngineFactory& makeEngine, QQmlEngine& qml, QObject* parent = nullptr);
+    // Cancels a pending hide and shows the pointer before the engine goes.
+    ~ContentView() override;
+
+    // Binds to the main window that shows this content.
+    void attach(QQuickWindow* window);
+
+    SLMAudioEngine* audioEngine() const { return m_audioEngine.get(); }
+    SLMMixerWindowController* mixerWindowController() const { return m_mixerWindowController.get(); }
+    bool isFullScreen() const { return m_cursorHide.isFullScreen(); }
+    bool isPointerHidden() const { return m_cursor.isHidden(); }
+
+    Q_INVOKABLE void openMixer();
+    Q_INVOKABLE void toggleFullScreen();
+    Q_INVOKABLE void leaveFullScreen();
+
+signals:
+    void isFullScreenChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void viewShown();
+    void tick();
+
+    // Declared in teardown order: the mixer window goes before the engine it shows.
+    std::unique_ptr<SLMAudioEngine> m_audioEngine;
+    std::unique_ptr<SLMMixerWindowController> m_mixerWindowController;
+    OverrideCursorVisibility m_cursor;
+    TimerTaskScheduler m_scheduler;
+    ApplicationWindowRoles m_windowRoles;
+    CursorHideController m_cursorHide{m_cursor, m_scheduler, m_windowRoles};
+    FullScreenWatcher m_fullScreenWatcher;
+    QTimer m_audioClock;
+    QPointer<QQuickWindow> m_window;
+    bool m_shown = false;
+};

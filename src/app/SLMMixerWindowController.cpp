@@ -1,0 +1,60 @@
+#include "app/SLMMixerWindowController.h"
+
+#include "app/WindowActivation.h"
+#include "engine/SLMAudioEngine.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QScreen>
+
+SLMMixerWindowController::SLMMixerWindowController(QQmlEngine& qml, QObject* parent) : QObject(parent), m_qml(qml) {}
+
+SLMMixerWindowController::~SLMMixerWindowController() = default;
+
+void SLMMixerWindowController::show(SLMAudioEngine* audioEngine)
+{
+    if (m_mixerWindow) {
+        bringForward(*m_mixerWindow);
+        return;
+    }
+    m_mixerWindow = createWindow(audioEngine);
+    if (!m_mixerWindow)
+        return;
+    m_mixerWindow->installEventFilter(this);
+
+    if (QScreen* screen = m_mixerWindow->screen()) {
+        QRect frame(QPoint(), m_mixerWindow->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        m_mixerWindow->setPosition(frame.topLeft());
+    }
+    bringForward(*m_mixerWindow);
+    emit mixerWindowChanged();
+}
+
+std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEngine* audioEngine)
+{
+    QQmlComponent component(&m_qml, QUrl(QStringLiteral("qrc:/starlume/qml/MixerWindow.qml")));
+    std::unique_ptr<QObject> object(
+        component.createWithInitialProperties({{QStringLiteral("audioEngine"), QVariant::fromValue<QObject*>(audioEngine)}}));
+    auto* window = qobject_cast<QQuickWindow*>(object.get());
+    if (!window) {
+        qWarning("Starlume: the mixer window could not be created: %s", qPrintable(component.errorString()));
+        return nullptr;
+    }
+    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    object.release();
+    return std::unique_ptr<QQuickWindow>(window);
+}
+
+bool SLMMixerWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closing only hides the window: the next show brings back the same one,
+    // at its last size and position, with the console as it was left.
+    if (watched == m_mixerWindow.get() && event->type() == QEvent::Close) {
+        event->ignore();
+        m_mixerWindow->hide();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

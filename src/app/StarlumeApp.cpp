@@ -1,0 +1,118 @@
+#include "app/StarlumeApp.h"
+
+#include "app/GraphicsBackend.h"
+#include "app/ScreenSaverInhibitor.h"
+#include "app/SingleInstance.h"
+#include "app/WindowActivation.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+QString runtimeLockPath()
+{
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/starlume-%1").arg(getuid());
+    return dir + QStringLiteral("/starlume.lock");
+}
+
+// For launch-time measurements: the monotonic time of the first frame on screen.
+void reportFirstFrame(QQuickWindow& window)
+{
+    if (qEnvironmentVariableIsEmpty("STARLUME_REPORT_FIRST_FRAME"))
+        return;
+    auto reported = std::make_shared<std::atomic<bool>>(false);
+    QObject::connect(
+        &window, &QQuickWindow::frameSwapped, &window,
+        [reported] {
+            if (reported->exchange(true))
+                return;
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(stderr, "Starlume: first frame at monotonic %lld ns\n",
+                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stderr);
+        },
+        Qt::DirectConnection);
+}
+
+} // namespace
+
+int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& makeEngine)
+{
+    if (!hasDisplayEnvironment()) {
+        std::fprintf(stderr, "Starlume needs a graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set. "
+                             "Start it from your desktop, or set DISPLAY.\n");
+        return 1;
+    }
+
+    QGuiApplication::setApplicationName(applicationName);
+    QGuiApplication::setOrganizationName(applicationName);
+    QGuiApplication::setApplicationDisplayName(applicationName);
+    QGuiApplication::setDesktopFileName(applicationId);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(iconName, QIcon(QStringLiteral(":/starlume/icons/starlume.svg"))));
+
+    SingleInstance instance(applicationId, QDBusConnection::sessionBus(), runtimeLockPath());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::primary:
+        break;
+    case SingleInstance::Claim::raisedOther:
+        std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
+        return 0;
+    case SingleInstance::Claim::otherDidNotAnswer:
+    case SingleInstance::Claim::heldByOther:
+        std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
+        return 1;
+    }
+
+    if (selectGraphicsBackend() == GraphicsBackend::software && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        std::fprintf(stderr, "Starlume: no OpenGL available; drawing the clock in software.\n");
+
+    QQmlEngine qml;
+    QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    // The content comes first: it owns the engine, which starts sounding at once.
+    ContentView contentView(makeEngine, qml);
+
+    QQmlComponent component(&qml, QUrl(QStringLiteral("qrc:/starlume/qml/Main.qml")));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(
+        {{QStringLiteral("contentView"), QVariant::fromValue<QObject*>(&contentView)}}));
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    if (!window) {
+        std::fprintf(stderr, "Starlume: the main window could not be created: %s\n",
+                     qPrintable(component.errorString()));
+        return 1;
+    }
+    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+
+    // Closing the main window ends the program, even with the mixer window open.
+    QObject::connect(window, &QQuickWindow::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::activationRequested, window, [window] { bringForward(*window); });
+
+    ScreenSaverInhibitor inhibitor(QDBusConnection::sessionBus(), QStringLiteral("Showing the chaos clock full screen"));
+    QObject::connect(window, &QWindow::windowStateChanged, &inhibitor, [&inhibitor](Qt::WindowState state) {
+        inhibitor.setInhibited(state == Qt::WindowFullScreen);
+    });
+
+    contentView.attach(window);
+    reportFirstFrame(*window);
+    window->show();
+
+    const int status = app.exec();
+    // The window binds to the content: it goes first, then the content with its
+    // mixer window and engine, whose teardown stops the sound.
+    root.reset();
+    return status;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/ContentView.h"
+
+#include <QString>
+
+// The program's entry: one main window whose content owns the sound engine.
+// Runs the whole program and returns its exit status.
+class StarlumeApp {
+public:
+    static inline const QString applicationName = QStringLiteral("Starlume");
+    // The reverse-DNS id: the bus name and the installed .desktop file's base name.
+    static inline const QString applicationId = QStringLiteral("io.github.starlume.Starlume");
+    // The themed icon's name, as installed into hicolor/scalable/apps.
+    static inline const QString iconName = QStringLiteral("starlume");
+
+    static int run(int argc, char** argv, const ContentView::EngineFactory& makeEngine);
+};

@@ -1,0 +1,43 @@
+import QtQuick
+import QtQuick.Window
+
+// The main window: the chaos clock over the whole window, the mixer button in
+// the top-right corner. State and behaviour live in `contentView`.
+Window {
+    id: window
+
+    required property QtObject contentView
+
+    title: "Starlume"
+    width: 1280
+    height: 800
+    color: "black"
+
+    MixerButton {
+        objectName: "mixerButton"
+        anchors.top: parent.top
+        anchors.right: parent.right
+        anchors.margins: 16
+        onClicked: window.contentView.openMixer()
+    }
+
+    Shortcut {
+        sequence: "F11"
+        onActivated: window.contentView.toggleFullScreen()
+    }
+    Shortcut {
+        sequence: "Escape"
+        enabled: window.visibility === Window.FullScreen
+        onActivated: window.contentView.leaveFullScreen()
+    }
+    Shortcut {
+        sequences: [StandardKey.Quit, "Ctrl+Q"]
+        context: Qt.ApplicationShortcut
+        onActivated: Qt.quit()
+    }
+    Shortcut {
+        sequence: "Ctrl+M"
+        context: Qt.ApplicationShortcut
+        onActivated: window.contentView.openMixer()
+    }
+}
