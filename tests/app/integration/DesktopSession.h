@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <memory>
+
+// A private desktop for one test: its own X server, session bus and sound
+// server (a 48 kHz stereo null sink), and a scratch home. Nothing the test
+// does can reach the user's desktop or another test's.
+class DesktopSession {
+public:
+    struct Options {
+        bool bus = true;
+        bool sound = true;
+    };
+
+    DesktopSession() : DesktopSession(Options{}) {}
+    explicit DesktopSession(Options options);
+    ~DesktopSession();
+
+    // Empty when everything came up; otherwise what did not.
+    QString problem() const { return m_problem; }
+    QString display() const { return m_display; }
+    QString busAddress() const { return m_busAddress; }
+    // The environment a program started in this session gets.
+    QProcessEnvironment environment() const { return m_environment; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    bool startX();
+    bool startBus();
+    bool startSound();
+
+    QTemporaryDir m_dir;
+    QProcess m_x;
+    QProcess m_bus;
+    QProcess m_sound;
+    QString m_display;
+    QString m_busAddress;
+    QProcessEnvironment m_environment;
+    QString m_problem;
+};
+
+// Reads a child's output line by line as it comes.
+class OutputWatcher {
+public:
+    explicit OutputWatcher(QProcess& process) : m_process(process) {}
+    // Waits for a line of stdout or stderr containing `text`.
+    bool waitFor(const QString& text, std::chrono::milliseconds timeout);
+    QString all();
+
+private:
+    QProcess& m_process;
+    QString m_seen;
+};

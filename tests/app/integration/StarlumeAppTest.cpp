@@ -1,0 +1,351 @@
+// The application as its user meets it: the real binary on a private X server,
+// session bus and sound server.
+#include "DesktopSession.h"
+#include "X11Client.h"
+
+#include "../FakeScreenSaver.h"
+#include "support/EventLoop.h"
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+
+using namespace std::chrono_literals;
+using slm::test::processEventsUntil;
+
+namespace {
+
+const QString startedLine = QStringLiteral("SLM Audio Engine started \u2014 FREEZE + aggressive MUTE/SOLO online.");
+const QString mainTitle = QStringLiteral("Starlume");
+const QString mixerTitle = QStringLiteral("Starlume \u2014 Mixer");
+
+// Polls without an event loop of its own (the child runs in its own process).
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3000ms)
+{
+    return processEventsUntil(condition, timeout);
+}
+
+class StarlumeApp {
+public:
+    explicit StarlumeApp(const DesktopSession& session, const QProcessEnvironment& extra = {})
+        : m_output(m_process)
+    {
+        QProcessEnvironment environment = session.environment();
+        for (const QString& key : extra.keys())
+            environment.insert(key, extra.value(key));
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral(STARLUME_BINARY), {});
+    }
+    ~StarlumeApp()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+    QProcess& process() { return m_process; }
+    bool waitFor(const QString& text, std::chrono::milliseconds timeout = 5000ms) { return m_output.waitFor(text, timeout); }
+    QString output() { return m_output.all(); }
+
+    // Waits for the process to end; returns how long that took, or nothing.
+    std::optional<std::chrono::milliseconds> waitForExit(std::chrono::milliseconds timeout)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        if (!m_process.waitForFinished(static_cast<int>(timeout.count())))
+            return std::nullopt;
+        return std::chrono::milliseconds(timer.elapsed());
+    }
+
+private:
+    QProcess m_process;
+    OutputWatcher m_output;
+};
+
+void sendKeys(const DesktopSession& session, const QString& keys)
+{
+    QProcess xdotool;
+    xdotool.setProcessEnvironment(session.environment());
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+    xdotool.waitForFinished(3000);
+}
+
+class StarlumeAppTest : public ::testing::Test {
+protected:
+    void start(DesktopSession::Options options = {})
+    {
+        session = std::make_unique<DesktopSession>(options);
+        ASSERT_TRUE(session->problem().isEmpty()) << session->problem().toStdString();
+        x11 = std::make_unique<X11Client>(session->display());
+        ASSERT_TRUE(x11->isConnected());
+    }
+
+    // Launches the app and waits for its main window; returns the window.
+    std::uint32_t launch(StarlumeApp& app)
+    {
+        std::uint32_t window = 0;
+        const bool shown = eventually([&] {
+            if (auto w = x11->windowTitled(mainTitle))
+                window = *w;
+            return window != 0 || app.process().state() == QProcess::NotRunning;
+        }, 5000ms);
+        EXPECT_TRUE(shown && window != 0) << app.output().toStdString();
+        return window;
+    }
+
+    void focus(std::uint32_t window)
+    {
+        x11->focus(window);
+        QThread::msleep(100); // let the app take the focus-in before keys arrive
+    }
+
+    std::unique_ptr<DesktopSession> session;
+    std::unique_ptr<X11Client> x11;
+};
+
+// Peak of the null sink's monitor over `duration`, as 32-bit float stereo at 48 kHz.
+struct Recording {
+    std::vector<float> samples;
+    double peak(std::size_t fromFrame = 0) const
+    {
+        double p = 0;
+        for (std::size_t i = fromFrame * 2; i < samples.size(); ++i)
+            p = std::max(p, std::abs(double(samples[i])));
+        return p;
+    }
+};
+
+Recording record(const DesktopSession& session, std::chrono::milliseconds duration, const std::function<void()>& meanwhile)
+{
+    QProcess parec;
+    parec.setProcessEnvironment(session.environment());
+    parec.start(QStringLiteral("parec"), {QStringLiteral("--device=starlume_null.monitor"), QStringLiteral("--raw"),
+                                           QStringLiteral("--format=float32le"), QStringLiteral("--rate=48000"),
+                                           QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=20")});
+    parec.waitForStarted(2000);
+    meanwhile();
+    QByteArray bytes;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < duration.count()) {
+        parec.waitForReadyRead(50);
+        bytes += parec.readAllStandardOutput();
+    }
+    parec.kill();
+    parec.waitForFinished(1000);
+    Recording r;
+    r.samples.resize(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(r.samples.data(), bytes.constData(), r.samples.size() * sizeof(float));
+    return r;
+}
+
+TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
+{
+    start();
+    std::unique_ptr<StarlumeApp> app;
+    const Recording recording = record(*session, 3000ms, [&] { app = std::make_unique<StarlumeApp>(*session); });
+
+    EXPECT_TRUE(app->waitFor(startedLine, 100ms)) << app->output().toStdString();
+    const std::uint32_t window = launch(*app);
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
+    EXPECT_GE(x11->geometry(window).width(), 640);
+
+    // After the silent lead-in and within the first seconds of the fade-in, the
+    // soundscape reaches the sound server's sink.
+    ASSERT_GT(recording.samples.size(), 48000u * 2) << "parec recorded nothing";
+    EXPECT_GT(recording.peak(), 1e-4) << "nothing reached the null sink";
+    EXPECT_LE(recording.peak(), 1.0);
+}
+
+TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsTheScreenAwake)
+{
+    start();
+    FakeScreenSaver screenSaver;
+    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("saver"))));
+
+    StarlumeApp app(*session);
+    const std::uint32_t window = launch(app);
+    ASSERT_NE(window, 0u);
+    focus(window);
+
+    auto inhibited = [&] { return screenSaver.active.size() == 1; };
+    auto released = [&] { return screenSaver.active.empty() && !screenSaver.calls.empty(); };
+
+    sendKeys(*session, QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(inhibited)) << "F11 did not enter full screen";
+    EXPECT_EQ(screenSaver.calls.front().application, mainTitle);
+
+    sendKeys(*session, QStringLiteral("Escape"));
+    ASSERT_TRUE(eventually(released)) << "Escape did not leave full screen";
+
+    sendKeys(*session, QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(inhibited));
+    sendKeys(*session, QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(released)) << "F11 did not toggle back";
+
+    // The window manager's own full-screen action, seen only as the window's state.
+    x11->setNetWmState(window, {QStringLiteral("_NET_WM_STATE_FULLSCREEN")});
+    ASSERT_TRUE(eventually(inhibited)) << "the window manager's full screen went unnoticed";
+    x11->setNetWmState(window, {QStringLiteral("_NET_WM_STATE_ABOVE")});
+    ASSERT_TRUE(eventually(released)) << "leaving the window manager's full screen went unnoticed";
+
+    // And one held at exit is released.
+    sendKeys(*session, QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(inhibited));
+    sendKeys(*session, QStringLiteral("ctrl+q"));
+    ASSERT_TRUE(app.waitForExit(2000ms));
+    EXPECT_TRUE(eventually(released)) << "the inhibition outlived the program";
+}
+
+TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeaves)
+{
+    start();
+    StarlumeApp first(*session);
+    const std::uint32_t window = launch(first);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(first.waitFor(startedLine));
+
+    const std::uint32_t other = x11->createWindow({100, 100, 400, 300});
+    ASSERT_TRUE(eventually([&] { return x11->focusedWindow() == other; }));
+
+    StarlumeApp second(*session);
+    ASSERT_TRUE(second.waitForExit(3000ms)) << "the second launch kept running";
+    EXPECT_EQ(second.process().exitCode(), 0);
+    EXPECT_TRUE(second.output().contains(QStringLiteral("already running"))) << second.output().toStdString();
+    EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
+
+    EXPECT_TRUE(eventually([&] { return x11->focusedWindow() == window && x11->isAbove(window, other); }))
+        << "the running window was not brought forward";
+    EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+TEST_F(StarlumeAppTest, AKilledInstanceNeverBlocksTheNextStart)
+{
+    for (const bool bus : {true, false}) {
+        SCOPED_TRACE(bus ? "with a session bus" : "with the lock file");
+        start({.bus = bus, .sound = true});
+        {
+            StarlumeApp crashed(*session);
+            ASSERT_TRUE(crashed.waitFor(startedLine));
+            ASSERT_NE(launch(crashed), 0u);
+            ::kill(static_cast<pid_t>(crashed.process().processId()), SIGKILL);
+            crashed.waitForExit(2000ms);
+        }
+        StarlumeApp next(*session);
+        EXPECT_TRUE(next.waitFor(startedLine)) << next.output().toStdString();
+        EXPECT_NE(launch(next), 0u);
+    }
+}
+
+TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
+{
+    start({.bus = false, .sound = true});
+    StarlumeApp first(*session);
+    ASSERT_TRUE(first.waitFor(startedLine)) << first.output().toStdString();
+
+    StarlumeApp second(*session);
+    ASSERT_TRUE(second.waitForExit(3000ms));
+    EXPECT_EQ(second.process().exitCode(), 1);
+    const QStringList lines = QString::fromUtf8(second.process().readAllStandardError()).split(
+        QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
+}
+
+TEST_F(StarlumeAppTest, QuitsPromptlyByShortcutOrByClosingTheWindow)
+{
+    start();
+    {
+        StarlumeApp app(*session);
+        const std::uint32_t window = launch(app);
+        ASSERT_TRUE(app.waitFor(startedLine));
+        focus(window);
+        sendKeys(*session, QStringLiteral("ctrl+q"));
+        const auto took = app.waitForExit(3000ms);
+        ASSERT_TRUE(took) << "Ctrl+Q did not end the program";
+        EXPECT_LE(took->count(), 1000);
+        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(app.process().exitCode(), 0);
+    }
+    {
+        // Closing the main window ends the program even with the mixer window open.
+        StarlumeApp app(*session);
+        const std::uint32_t window = launch(app);
+        ASSERT_TRUE(app.waitFor(startedLine));
+        focus(window);
+        sendKeys(*session, QStringLiteral("ctrl+m"));
+        ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); }));
+        x11->requestClose(window);
+        const auto took = app.waitForExit(3000ms);
+        ASSERT_TRUE(took) << "closing the main window did not end the program";
+        EXPECT_LE(took->count(), 1000);
+        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(app.process().exitCode(), 0);
+    }
+}
+
+TEST_F(StarlumeAppTest, MixerWindowIsCreatedOnceAndOnlyHiddenWhenClosed)
+{
+    start();
+    StarlumeApp app(*session);
+    const std::uint32_t window = launch(app);
+    ASSERT_NE(window, 0u);
+    focus(window);
+
+    EXPECT_FALSE(x11->windowTitled(mixerTitle).has_value());
+    sendKeys(*session, QStringLiteral("ctrl+m"));
+    ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); }));
+    const std::uint32_t mixer = *x11->windowTitled(mixerTitle);
+    EXPECT_EQ(x11->geometry(mixer).size(), QSize(1226, 760));
+
+    x11->requestClose(mixer);
+    ASSERT_TRUE(eventually([&] { return !x11->windowTitled(mixerTitle).has_value(); }));
+    EXPECT_EQ(app.process().state(), QProcess::Running);
+
+    focus(window);
+    sendKeys(*session, QStringLiteral("ctrl+m"));
+    sendKeys(*session, QStringLiteral("ctrl+m"));
+    ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); }));
+    QThread::msleep(200);
+    EXPECT_EQ(x11->windowsTitled(mixerTitle).size(), 1u);
+    EXPECT_EQ(x11->windowTitled(mixerTitle), mixer) << "a new mixer window was made instead of the same one";
+}
+
+TEST_F(StarlumeAppTest, StartsSilentWithOneLineWhenNoSoundServerAnswers)
+{
+    start({.bus = true, .sound = false});
+    StarlumeApp app(*session);
+    EXPECT_NE(launch(app), 0u);
+    EXPECT_TRUE(app.waitFor(QStringLiteral("SLM Audio Engine: invalid output sample rate."))) << app.output().toStdString();
+    EXPECT_EQ(app.process().state(), QProcess::Running);
+    const QStringList errors = QString::fromUtf8(app.process().readAllStandardError()).split(
+        QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("sound"))) << errors[0].toStdString();
+}
+
+TEST(StarlumeWithoutDisplayTest, SaysSoInOneLine)
+{
+    QProcess app;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    app.setProcessEnvironment(environment);
+    app.start(QStringLiteral(STARLUME_BINARY), {});
+    ASSERT_TRUE(app.waitForFinished(3000));
+    EXPECT_EQ(app.exitCode(), 1);
+    const QStringList lines = QString::fromUtf8(app.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("DISPLAY")));
+    EXPECT_TRUE(app.readAllStandardOutput().isEmpty());
+}
+
+} // namespace
