@@ -15,6 +15,8 @@ class QQmlEngine;
 class QQuickWindow;
 class SLMAudioEngine;
 class SLMMixerWindowController;
+Q_MOC_INCLUDE("engine/SLMAudioEngine.h")
+Q_MOC_INCLUDE("app/SLMMixerWindowController.h")
 
 // The main window's content: owns the sound engine and the mixer window
 // controller for the life of the window, feeds the engine the wall clock ten

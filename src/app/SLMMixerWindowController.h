@@ -8,6 +8,7 @@
 class QQmlEngine;
 class QQuickWindow;
 class SLMAudioEngine;
+Q_MOC_INCLUDE(<QQuickWindow>)
 
 // Creates the mixer window on the first request, brings the same window back on
 // every later one and keeps it for the rest of the run: closing only hides it.

@@ -1,5 +1,6 @@
 #include "app/StarlumeApp.h"
 
+#include "app/ApplicationShortcuts.h"
 #include "app/GraphicsBackend.h"
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
@@ -59,7 +60,6 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
 
     QGuiApplication::setApplicationName(applicationName);
     QGuiApplication::setOrganizationName(applicationName);
-    QGuiApplication::setApplicationDisplayName(applicationName);
     QGuiApplication::setDesktopFileName(applicationId);
     QGuiApplication app(argc, argv);
     QGuiApplication::setWindowIcon(QIcon::fromTheme(iconName, QIcon(QStringLiteral(":/starlume/icons/starlume.svg"))));
@@ -81,7 +81,6 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
         std::fprintf(stderr, "Starlume: no OpenGL available; drawing the clock in software.\n");
 
     QQmlEngine qml;
-    QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     // The content comes first: it owns the engine, which starts sounding at once.
     ContentView contentView(makeEngine, qml);
@@ -98,13 +97,23 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
 
     // Closing the main window ends the program, even with the mixer window open.
-    QObject::connect(window, &QQuickWindow::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // mixer window declines (it only hides).
+    QObject::connect(
+        window, &QWindow::visibilityChanged, &app,
+        [](QWindow::Visibility visibility) {
+            if (visibility == QWindow::Hidden)
+                QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::activationRequested, window, [window] { bringForward(*window); });
 
     ScreenSaverInhibitor inhibitor(QDBusConnection::sessionBus(), QStringLiteral("Showing the chaos clock full screen"));
     QObject::connect(window, &QWindow::windowStateChanged, &inhibitor, [&inhibitor](Qt::WindowState state) {
         inhibitor.setInhibited(state == Qt::WindowFullScreen);
     });
+
+    ApplicationShortcuts shortcuts([] { QCoreApplication::exit(0); }, [&contentView] { contentView.openMixer(); });
 
     contentView.attach(window);
     reportFirstFrame(*window);

@@ -30,14 +30,4 @@ Window {
         enabled: window.visibility === Window.FullScreen
         onActivated: window.contentView.leaveFullScreen()
     }
-    Shortcut {
-        sequences: [StandardKey.Quit, "Ctrl+Q"]
-        context: Qt.ApplicationShortcut
-        onActivated: Qt.quit()
-    }
-    Shortcut {
-        sequence: "Ctrl+M"
-        context: Qt.ApplicationShortcut
-        onActivated: window.contentView.openMixer()
-    }
 }

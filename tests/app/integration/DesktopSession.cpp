@@ -132,13 +132,18 @@ bool DesktopSession::startSound()
     return false;
 }
 
+void OutputWatcher::collect()
+{
+    m_out += QString::fromUtf8(m_process.readAllStandardOutput());
+    m_err += QString::fromUtf8(m_process.readAllStandardError());
+}
+
 bool OutputWatcher::waitFor(const QString& text, std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
-        m_seen += QString::fromUtf8(m_process.readAllStandardOutput());
-        m_seen += QString::fromUtf8(m_process.readAllStandardError());
-        if (m_seen.contains(text))
+        collect();
+        if (m_out.contains(text) || m_err.contains(text))
             return true;
         if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
             return false;
@@ -148,7 +153,12 @@ bool OutputWatcher::waitFor(const QString& text, std::chrono::milliseconds timeo
 
 QString OutputWatcher::all()
 {
-    m_seen += QString::fromUtf8(m_process.readAllStandardOutput());
-    m_seen += QString::fromUtf8(m_process.readAllStandardError());
-    return m_seen;
+    collect();
+    return m_out + m_err;
+}
+
+QString OutputWatcher::errors()
+{
+    collect();
+    return m_err;
 }

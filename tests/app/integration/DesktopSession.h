@@ -52,8 +52,12 @@ public:
     // Waits for a line of stdout or stderr containing `text`.
     bool waitFor(const QString& text, std::chrono::milliseconds timeout);
     QString all();
+    QString errors();
 
 private:
+    void collect();
+
     QProcess& m_process;
-    QString m_seen;
+    QString m_out;
+    QString m_err;
 };

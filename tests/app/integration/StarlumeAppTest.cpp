@@ -52,6 +52,7 @@ public:
     QProcess& process() { return m_process; }
     bool waitFor(const QString& text, std::chrono::milliseconds timeout = 5000ms) { return m_output.waitFor(text, timeout); }
     QString output() { return m_output.all(); }
+    QStringList errorLines() { return m_output.errors().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 
     // Waits for the process to end; returns how long that took, or nothing.
     std::optional<std::chrono::milliseconds> waitForExit(std::chrono::milliseconds timeout)
@@ -221,8 +222,9 @@ TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeaves)
     EXPECT_TRUE(second.output().contains(QStringLiteral("already running"))) << second.output().toStdString();
     EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
 
-    EXPECT_TRUE(eventually([&] { return x11->focusedWindow() == window && x11->isAbove(window, other); }))
-        << "the running window was not brought forward";
+    EXPECT_TRUE(eventually([&] { return x11->isAbove(window, other); })) << "the running window was not raised";
+    // Focus is the window manager's to grant (and this desktop has none): X
+    // refuses a focus request stamped before the user's last focus change.
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
     EXPECT_EQ(first.process().state(), QProcess::Running);
 }
@@ -254,8 +256,7 @@ TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
     StarlumeApp second(*session);
     ASSERT_TRUE(second.waitForExit(3000ms));
     EXPECT_EQ(second.process().exitCode(), 1);
-    const QStringList lines = QString::fromUtf8(second.process().readAllStandardError()).split(
-        QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = second.errorLines();
     ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
 }
@@ -326,8 +327,7 @@ TEST_F(StarlumeAppTest, StartsSilentWithOneLineWhenNoSoundServerAnswers)
     EXPECT_NE(launch(app), 0u);
     EXPECT_TRUE(app.waitFor(QStringLiteral("SLM Audio Engine: invalid output sample rate."))) << app.output().toStdString();
     EXPECT_EQ(app.process().state(), QProcess::Running);
-    const QStringList errors = QString::fromUtf8(app.process().readAllStandardError()).split(
-        QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList errors = app.errorLines();
     ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(errors[0].contains(QStringLiteral("sound"))) << errors[0].toStdString();
 }

@@ -46,7 +46,7 @@ std::uint32_t X11Client::atom(const char* name)
 {
     auto r = reply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return r ? r->atom : XCB_ATOM_NONE;
+    return r ? r->atom : std::uint32_t{XCB_ATOM_NONE};
 }
 
 QString X11Client::title(std::uint32_t window)
