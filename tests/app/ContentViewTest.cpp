@@ -1,0 +1,131 @@
+#include "app/ContentView.h"
+
+#include "app/SLMMixerWindowController.h"
+#include "control/MemoryDeviceControl.h"
+#include "engine/OfflineAudioOutput.h"
+#include "engine/SLMAudioEngine.h"
+#include "support/EventLoop.h"
+
+#include <QDateTime>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace std::chrono_literals;
+using slm::test::processEventsUntil;
+
+namespace {
+
+std::unique_ptr<SLMAudioEngine> offlineEngine()
+{
+    return std::make_unique<SLMAudioEngine>(std::make_unique<OfflineAudioOutput>(48000.0, 2),
+                                            std::make_unique<MemoryDeviceControl>());
+}
+
+double secondOfMinuteNow()
+{
+    const QTime now = QTime::currentTime();
+    return now.second() + now.msec() / 1000.0;
+}
+
+// Distance on the minute's circle, so that 59.95 and 0.02 are close.
+double secondsApart(double a, double b)
+{
+    const double d = std::fmod(std::abs(a - b), 60.0);
+    return std::min(d, 60.0 - d);
+}
+
+class ContentViewTest : public ::testing::Test {
+protected:
+    QQmlEngine qml;
+    ContentView content{offlineEngine, qml};
+    QQuickWindow window;
+};
+
+TEST_F(ContentViewTest, FeedsTheEngineTheWallClockOnShowAndTenTimesASecond)
+{
+    ASSERT_NE(content.audioEngine(), nullptr);
+    EXPECT_EQ(content.audioEngine()->wallClockSecond(), 0.0);
+
+    window.resize(200, 200);
+    content.attach(&window);
+    window.show();
+    // On show, before any tick of the clock.
+    EXPECT_LT(secondsApart(content.audioEngine()->wallClockSecond(), secondOfMinuteNow()), 0.05);
+
+    int changes = 0;
+    double last = content.audioEngine()->wallClockSecond();
+    slm::test::processEventsUntil([&] {
+        const double now = content.audioEngine()->wallClockSecond();
+        if (now != last) {
+            ++changes;
+            last = now;
+            EXPECT_LT(secondsApart(now, secondOfMinuteNow()), 0.05);
+        }
+        return false;
+    }, 550ms);
+    EXPECT_GE(changes, 4);
+    EXPECT_LE(changes, 6);
+}
+
+TEST_F(ContentViewTest, FollowsTheMainWindowInAndOutOfFullScreen)
+{
+    window.resize(200, 200);
+    content.attach(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy changed(&content, &ContentView::isFullScreenChanged);
+
+    content.toggleFullScreen();
+    EXPECT_TRUE(window.windowStates() & Qt::WindowFullScreen);
+    EXPECT_TRUE(content.isFullScreen());
+
+    content.leaveFullScreen();
+    EXPECT_FALSE(window.windowStates() & Qt::WindowFullScreen);
+    EXPECT_FALSE(content.isFullScreen());
+    content.leaveFullScreen(); // windowed already: nothing to do
+    EXPECT_EQ(changed.count(), 2);
+
+    // Full screen given by someone else (the window manager) counts the same.
+    window.setWindowStates(Qt::WindowFullScreen | Qt::WindowMaximized);
+    EXPECT_TRUE(content.isFullScreen());
+    content.toggleFullScreen();
+    EXPECT_EQ(window.windowStates(), Qt::WindowMaximized) << "leaving full screen lost the maximised state";
+    EXPECT_FALSE(content.isFullScreen());
+}
+
+TEST_F(ContentViewTest, MixerWindowIsMadeOnceAndBroughtBack)
+{
+    SLMMixerWindowController& controller = *content.mixerWindowController();
+    EXPECT_EQ(controller.mixerWindow(), nullptr);
+    content.openMixer();
+    QQuickWindow* mixer = controller.mixerWindow();
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(mixer->title(), QStringLiteral("Starlume \u2014 Mixer"));
+    EXPECT_EQ(mixer->size(), QSize(1226, 760));
+    EXPECT_EQ(mixer->minimumSize(), QSize(620, 390));
+    EXPECT_EQ(mixer->maximumSize(), QSize(4096, 2560));
+    EXPECT_TRUE(mixer->isVisible());
+    EXPECT_EQ(mixer->property("audioEngine").value<QObject*>(), content.audioEngine());
+
+    // Closing only hides it; the next request shows the same window where it was.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mixer));
+    mixer->resize(900, 600);
+    mixer->close();
+    EXPECT_FALSE(mixer->isVisible());
+    content.openMixer();
+    EXPECT_EQ(controller.mixerWindow(), mixer);
+    EXPECT_TRUE(mixer->isVisible());
+    EXPECT_EQ(mixer->size(), QSize(900, 600));
+
+    mixer->setWindowStates(Qt::WindowMinimized);
+    content.openMixer();
+    EXPECT_FALSE(mixer->windowStates() & Qt::WindowMinimized);
+}
+
+} // namespace
