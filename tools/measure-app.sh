@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Measures the built application on a private desktop (Xvfb with Mesa, its own
+# session bus and a PulseAudio null sink), never the user's:
+#   1. launch to first frame on screen, over several launches (the app reports
+#      it with STARLUME_REPORT_FIRST_FRAME=1, from the kernel's process start time);
+#   2. steady state with the window at 1920x1080: CPU per thread over a window of
+#      seconds (one-core percent, from /proc/PID/task/*/stat), grouped into audio,
+#      clock and other, and resident memory.
+#
+#   tools/measure-app.sh [launches=5] [seconds=30]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+app="${STARLUME_BUILD_DIR:-$root/build}/src/app/starlume"
+launches=${1:-5}
+seconds=${2:-30}
+[ -x "$app" ] || { echo "measure-app: $app is not built (run scripts/build)" >&2; exit 2; }
+
+session=$(mktemp -d /tmp/starlume-measure.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$session"
+}
+trap cleanup EXIT
+
+export HOME="$session/home" XDG_CONFIG_HOME="$session/config" XDG_RUNTIME_DIR="$session/run"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$session/pulse"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QUICK_BACKEND
+
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$session/display" 2>"$session/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$session/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$session/display")"
+
+dbus-daemon --session --nofork --nopidfile --print-address=1 >"$session/bus" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$session/bus" ] && break; sleep 0.1; done
+export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$session/bus")
+
+export PULSE_RUNTIME_PATH="$session/pulse" PULSE_STATE_PATH="$session/pulse"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+  --load="module-native-protocol-unix socket=$session/pulse/native auth-anonymous=1" \
+  --load="module-null-sink sink_name=starlume_null rate=48000 channels=2" \
+  --load="module-always-sink" >"$session/pulse/log" 2>&1 &
+pids+=($!)
+export PULSE_SERVER="unix:$session/pulse/native"
+printf 'autospawn = no\n' >"$session/client.conf"
+export PULSE_CLIENTCONFIG="$session/client.conf"
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# 1. Launch to first frame.
+: >"$session/launch-ms"
+for i in $(seq "$launches"); do
+  STARLUME_REPORT_FIRST_FRAME=1 "$app" >"$session/out" 2>"$session/err" &
+  pid=$!
+  for _ in $(seq 100); do grep -q 'first frame' "$session/err" && break; sleep 0.05; done
+  ms=$(sed -n 's/.*first frame on screen \([0-9]*\) ms.*/\1/p' "$session/err")
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  [ -n "$ms" ] || { echo "measure-app: no first frame reported:"; cat "$session/err"; exit 1; }
+  echo "$ms" >>"$session/launch-ms"
+done
+echo "launch to first frame (ms, $launches launches): $(tr '\n' ' ' <"$session/launch-ms")"
+echo "launch to first frame median: $(median <"$session/launch-ms") ms"
+
+# 2. Steady state at 1920x1080.
+"$app" >"$session/out" 2>"$session/err" &
+pid=$!
+for _ in $(seq 100); do window=$(xdotool search --name '^Starlume$' 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.05; done
+xdotool windowsize "$window" 1920 1080
+xdotool windowmove "$window" 0 0
+sleep 7 # past the start-up fade, so every voice is sounding
+
+tick=$(getconf CLK_TCK)
+snapshot() {
+  for t in /proc/"$pid"/task/*; do
+    [ -r "$t/stat" ] || continue
+    # utime + stime, the fields after the command's closing parenthesis
+    printf '%s %s %s\n' "${t##*/}" "$(tr ' ' '_' <"$t/comm")" \
+      "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
+  done
+}
+snapshot >"$session/before"
+sleep "$seconds"
+snapshot >"$session/after"
+rss=$(awk '/VmRSS/ { print $2 }' /proc/"$pid"/status)
+hwm=$(awk '/VmHWM/ { print $2 }' /proc/"$pid"/status)
+geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
+kill "$pid"; wait "$pid" 2>/dev/null || true
+
+echo "steady state over $seconds s, window $geometry, one-core percent per thread:"
+join <(sort "$session/before") <(sort "$session/after") |
+  awk -v tick="$tick" -v secs="$seconds" '{ pct = ($5 - $3) / tick / secs * 100; printf "  %-18s %6.2f %%\n", $2, pct }' |
+  sort -k2 -rn -t'%' | sort -k2 -rn
+join <(sort "$session/before") <(sort "$session/after") |
+  awk -v tick="$tick" -v secs="$seconds" '
+    { pct = ($5 - $3) / tick / secs * 100; total += pct
+      # libpulse loop threads: the output stream (render callback) and the device control
+      if ($2 == "threaded-ml") audio += pct
+      # Qt Quick render thread and Mesa llvmpipe rasteriser threads draw the clock
+      else if ($2 == "QSGRenderThread" || $2 ~ /^llvmpipe/) clock += pct
+      else other += pct }
+    END { printf "groups: audio %.2f %%, clock rendering %.2f %%, other (main thread and the rest) %.2f %%, total %.2f %%\n", audio, clock, other, total }'
+echo "resident memory: $((rss / 1024)) MiB now, $((hwm / 1024)) MiB peak"
