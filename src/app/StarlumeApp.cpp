@@ -5,6 +5,7 @@
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
 #include "app/WindowActivation.h"
+#include "clock/gl/ChaosClockItem.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -99,6 +100,7 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
     if (selectGraphicsBackend() == GraphicsBackend::software && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         std::fprintf(stderr, "Starlume: no OpenGL available; drawing the clock in software.\n");
 
+    ChaosClockItem::registerQmlType();
     QQmlEngine qml;
 
     // The content comes first: it owns the engine, which starts sounding at once.

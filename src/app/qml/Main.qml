@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Window
+import Starlume.Clock 1.0
 
 // The main window: the chaos clock over the whole window, the mixer button in
 // the top-right corner. State and behaviour live in `contentView`.
@@ -12,6 +13,11 @@ Window {
     width: 1280
     height: 800
     color: "black"
+
+    ChaosClockItem {
+        objectName: "chaosClock"
+        anchors.fill: parent
+    }
 
     MixerButton {
         objectName: "mixerButton"

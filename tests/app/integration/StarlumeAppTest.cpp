@@ -158,6 +158,20 @@ TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
     EXPECT_GE(x11->geometry(window).width(), 640);
 
+    // The chaos clock fills the window and moves.
+    auto litShare = [](const QImage& image) {
+        qint64 lit = 0;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4)
+                lit += qGray(image.pixel(x, y)) > 24;
+        return double(lit) / ((image.width() / 4) * (image.height() / 4));
+    };
+    const QImage first = x11->grab(window);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_GT(litShare(first), 0.02) << "the window shows no clock";
+    QThread::msleep(300);
+    EXPECT_NE(x11->grab(window), first) << "the clock does not move";
+
     // After the silent lead-in and within the first seconds of the fade-in, the
     // soundscape reaches the sound server's sink.
     ASSERT_GT(recording.samples.size(), 48000u * 2) << "parec recorded nothing";
