@@ -94,12 +94,12 @@ kill "$pid"; wait "$pid" 2>/dev/null || true
 echo "steady state over $seconds s, window $geometry, one-core percent per thread:"
 join <(sort "$session/before") <(sort "$session/after") |
   awk -v tick="$tick" -v secs="$seconds" '{ pct = ($5 - $3) / tick / secs * 100; printf "  %-18s %6.2f %%\n", $2, pct }' |
-  sort -k2 -rn -t'%' | sort -k2 -rn
+  sort -k2 -rn
 join <(sort "$session/before") <(sort "$session/after") |
   awk -v tick="$tick" -v secs="$seconds" '
     { pct = ($5 - $3) / tick / secs * 100; total += pct
-      # libpulse loop threads: the output stream (render callback) and the device control
-      if ($2 == "threaded-ml") audio += pct
+      # the output stream thread (render callback) and the libpulse loop of the device control
+      if ($2 == "starlume-audio" || $2 == "threaded-ml") audio += pct
       # Qt Quick render thread and Mesa llvmpipe rasteriser threads draw the clock
       else if ($2 == "QSGRenderThread" || $2 ~ /^llvmpipe/) clock += pct
       else other += pct }

@@ -12,6 +12,12 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, QString reason, 
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor()
 {
+    // A request still under way would leave an inhibition nobody releases.
+    if (m_pending) {
+        disconnect(m_pending, nullptr, this, nullptr);
+        m_pending->waitForFinished();
+        takeReply(*m_pending);
+    }
     release(ReleaseMode::waitBriefly);
 }
 
@@ -21,7 +27,7 @@ void ScreenSaverInhibitor::setInhibited(bool inhibited)
         return;
     m_wanted = inhibited;
     if (inhibited) {
-        if (!m_cookie && !m_requestPending)
+        if (!m_cookie && !m_pending)
             requestInhibit();
     } else {
         release();
@@ -34,19 +40,23 @@ void ScreenSaverInhibitor::requestInhibit()
         return;
     auto message = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("Inhibit"));
     message << QCoreApplication::applicationName() << m_reason;
-    m_requestPending = true;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, 5000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        m_requestPending = false;
-        QDBusPendingReply<uint> reply = *call;
-        if (reply.isError())
-            return; // no screensaver service: nothing to inhibit
-        m_cookie = reply.value();
-        // Released while the request was under way, or asked again since.
+    m_pending = new QDBusPendingCallWatcher(m_bus.asyncCall(message, requestTimeoutMs), this);
+    connect(m_pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        takeReply(*call);
+        // Released while the request was under way.
         if (!m_wanted)
             release();
     });
+}
+
+void ScreenSaverInhibitor::takeReply(QDBusPendingCallWatcher& call)
+{
+    call.deleteLater();
+    m_pending = nullptr;
+    QDBusPendingReply<uint> reply = call;
+    if (!reply.isError())
+        m_cookie = reply.value();
+    // An error means no screensaver service: nothing to inhibit.
 }
 
 void ScreenSaverInhibitor::release(ReleaseMode mode)

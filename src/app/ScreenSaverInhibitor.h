@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
 #include <QObject>
 #include <QString>
 
@@ -26,13 +27,17 @@ public:
     std::optional<std::uint32_t> cookie() const { return m_cookie; }
 
 private:
+    // Short: a service that does not answer at once must not hold up the exit.
+    static constexpr int requestTimeoutMs = 1000;
+
     void requestInhibit();
+    void takeReply(QDBusPendingCallWatcher& call);
     enum class ReleaseMode { async, waitBriefly };
     void release(ReleaseMode mode = ReleaseMode::async);
 
     QDBusConnection m_bus;
     QString m_reason;
     bool m_wanted = false;
-    bool m_requestPending = false;
+    QDBusPendingCallWatcher* m_pending = nullptr;
     std::optional<std::uint32_t> m_cookie;
 };

@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr int activateTimeoutMs = 2000;
+// Generous: a busy instance is still the running one, and must not get a twin.
+constexpr int activateTimeoutMs = 5000;
 const QString applicationInterface = QStringLiteral("org.freedesktop.Application");
 
 } // namespace
