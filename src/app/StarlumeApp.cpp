@@ -2,17 +2,16 @@
 
 #include "app/ApplicationShortcuts.h"
 #include "app/GraphicsBackend.h"
+#include "app/MainWindow.h"
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
 #include "app/WindowActivation.h"
-#include "clock/gl/ChaosClockItem.h"
 
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 
@@ -100,22 +99,18 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
     if (selectGraphicsBackend() == GraphicsBackend::software && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         std::fprintf(stderr, "Starlume: no OpenGL available; drawing the clock in software.\n");
 
-    ChaosClockItem::registerQmlType();
     QQmlEngine qml;
 
     // The content comes first: it owns the engine, which starts sounding at once.
     ContentView contentView(makeEngine, qml);
 
-    QQmlComponent component(&qml, QUrl(QStringLiteral("qrc:/starlume/qml/Main.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("contentView"), QVariant::fromValue<QObject*>(&contentView)}}));
-    auto* window = qobject_cast<QQuickWindow*>(root.get());
-    if (!window) {
-        std::fprintf(stderr, "Starlume: the main window could not be created: %s\n",
-                     qPrintable(component.errorString()));
+    QString error;
+    std::unique_ptr<QQuickWindow> root = createMainWindow(qml, contentView, error);
+    if (!root) {
+        std::fprintf(stderr, "Starlume: the main window could not be created: %s\n", qPrintable(error));
         return 1;
     }
-    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    QQuickWindow* window = root.get();
 
     // Closing the main window ends the program, even with the mixer window open.
     // exit(), not quit(): quit() first asks every window to close, and the
