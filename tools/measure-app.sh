@@ -2,7 +2,8 @@
 # Measures the built application on a private desktop (Xvfb with Mesa, its own
 # session bus and a PulseAudio null sink), never the user's:
 #   1. launch to first frame on screen, over several launches (the app reports
-#      it with STARLUME_REPORT_FIRST_FRAME=1, from the kernel's process start time);
+#      it with STARLUME_REPORT_FIRST_FRAME=1, from the kernel's process start time),
+#      and how long each takes to end after Ctrl+Q;
 #   2. steady state with the window at 1920x1080: CPU per thread over a window of
 #      seconds (one-core percent, from /proc/PID/task/*/stat), grouped into audio,
 #      clock and other, and resident memory.
@@ -52,19 +53,31 @@ for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# 1. Launch to first frame.
+# 1. Launch to first frame, and Ctrl+Q to the end of the process.
 : >"$session/launch-ms"
+: >"$session/quit-ms"
 for i in $(seq "$launches"); do
   STARLUME_REPORT_FIRST_FRAME=1 "$app" >"$session/out" 2>"$session/err" &
   pid=$!
-  for _ in $(seq 100); do grep -q 'first frame' "$session/err" && break; sleep 0.05; done
+  for _ in $(seq 200); do grep -q 'first frame' "$session/err" && break; sleep 0.05; done
   ms=$(sed -n 's/.*first frame on screen \([0-9]*\) ms.*/\1/p' "$session/err")
-  kill "$pid"; wait "$pid" 2>/dev/null || true
   [ -n "$ms" ] || { echo "measure-app: no first frame reported:"; cat "$session/err"; exit 1; }
   echo "$ms" >>"$session/launch-ms"
+
+  sleep 2
+  window=$(xdotool search --name '^Starlume$' | head -1)
+  xdotool windowfocus --sync "$window"
+  sleep 0.2
+  start=$(date +%s%N)
+  xdotool key ctrl+q
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.005; done
+  echo $((($(date +%s%N) - start) / 1000000)) >>"$session/quit-ms"
+  wait "$pid" 2>/dev/null || true
 done
 echo "launch to first frame (ms, $launches launches): $(tr '\n' ' ' <"$session/launch-ms")"
 echo "launch to first frame median: $(median <"$session/launch-ms") ms"
+echo "Ctrl+Q to process end (ms): $(tr '\n' ' ' <"$session/quit-ms")"
+echo "Ctrl+Q to process end median: $(median <"$session/quit-ms") ms"
 
 # 2. Steady state at 1920x1080.
 "$app" >"$session/out" 2>"$session/err" &

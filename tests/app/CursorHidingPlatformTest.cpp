@@ -1,7 +1,5 @@
 #include "app/CursorHidingPlatform.h"
 
-#include "support/EventLoop.h"
-
 #include <QGuiApplication>
 #include <QTest>
 #include <QWindow>
@@ -40,17 +38,6 @@ TEST(OverrideCursorVisibilityTest, BlankUntilTheMouseMovesInAWindow)
     cursor.show();
     EXPECT_EQ(overrideShape(), Qt::WaitCursor);
     QGuiApplication::restoreOverrideCursor();
-}
-
-TEST(TimerTaskSchedulerTest, RunsOnceUnlessTheHandleIsDropped)
-{
-    TimerTaskScheduler scheduler;
-    int ran = 0;
-    auto kept = scheduler.schedule(std::chrono::milliseconds(20), [&] { ++ran; });
-    auto dropped = scheduler.schedule(std::chrono::milliseconds(20), [&] { ran += 100; });
-    dropped.reset();
-    slm::test::processEventsFor(std::chrono::milliseconds(120));
-    EXPECT_EQ(ran, 1);
 }
 
 } // namespace

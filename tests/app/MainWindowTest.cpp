@@ -95,26 +95,20 @@ TEST_F(MainWindowTest, MixerButtonOpensTheMixerWindowedAndInFullScreen)
     EXPECT_TRUE(mixer.mixerWindow()->isVisible()) << "the button does nothing in full screen";
 }
 
-TEST_F(MainWindowTest, PointerHidesAfterThreeStillSecondsInFullScreenOnly)
+// The delays and edge cases are the state machine's, tested on their own; this
+// is the wiring from real window events to the desktop's pointer.
+TEST_F(MainWindowTest, PointerHidesAfterThreeStillSecondsInFullScreen)
 {
     const QPoint inside(100, 100);
-    QTest::mouseMove(window.get(), inside);
-    slm::test::processEventsFor(3200ms);
-    EXPECT_FALSE(pointerHidden()) << "hidden while windowed";
-
     content.toggleFullScreen();
-    QTest::mouseMove(window.get(), inside + QPoint(5, 5));
+    QTest::mouseMove(window.get(), inside);
     slm::test::processEventsFor(2500ms);
     EXPECT_FALSE(pointerHidden()) << "hidden too early";
     EXPECT_TRUE(slm::test::processEventsUntil(pointerHidden, 1500ms)) << "never hidden";
 
-    QTest::mouseMove(window.get(), inside);
+    QTest::mouseMove(window.get(), inside + QPoint(5, 5));
     EXPECT_FALSE(pointerHidden()) << "movement did not bring the pointer back";
-
-    // Leaving full screen soon after a move cancels the pending hide.
     content.leaveFullScreen();
-    slm::test::processEventsFor(3200ms);
-    EXPECT_FALSE(pointerHidden());
 }
 
 } // namespace
