@@ -91,9 +91,11 @@ tick=$(getconf CLK_TCK)
 snapshot() {
   for t in /proc/"$pid"/task/*; do
     [ -r "$t/stat" ] || continue
+    # The main thread by its id: its name can change under it.
+    name=$(tr ' ' '_' <"$t/comm")
+    [ "${t##*/}" = "$pid" ] && name=main
     # utime + stime, the fields after the command's closing parenthesis
-    printf '%s %s %s\n' "${t##*/}" "$(tr ' ' '_' <"$t/comm")" \
-      "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
+    printf '%s %s %s\n' "${t##*/}" "$name" "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
   done
 }
 snapshot >"$session/before"
@@ -106,15 +108,16 @@ kill "$pid"; wait "$pid" 2>/dev/null || true
 
 echo "steady state over $seconds s, window $geometry, one-core percent per thread:"
 join <(sort "$session/before") <(sort "$session/after") |
-  awk -v tick="$tick" -v secs="$seconds" '{ pct = ($5 - $3) / tick / secs * 100; printf "  %-18s %6.2f %%\n", $2, pct }' |
-  sort -k2 -rn
+  awk -v tick="$tick" -v secs="$seconds" '{ pct = ($5 - $3) / tick / secs * 100; printf "  %-18s %-8s %6.2f %%\n", $2, $1, pct }' |
+  sort -k3 -rn
 join <(sort "$session/before") <(sort "$session/after") |
   awk -v tick="$tick" -v secs="$seconds" '
     { pct = ($5 - $3) / tick / secs * 100; total += pct
       # the output stream thread (render callback) and the libpulse loop of the device control
-      if ($2 == "starlume-audio" || $2 == "threaded-ml") audio += pct
+      if ($2 == "main") main += pct
+      else if ($2 == "starlume-audio" || $2 == "threaded-ml") audio += pct
       # Qt Quick render thread and Mesa llvmpipe rasteriser threads draw the clock
       else if ($2 == "QSGRenderThread" || $2 ~ /^llvmpipe/) clock += pct
       else other += pct }
-    END { printf "groups: audio %.2f %%, clock rendering %.2f %%, other (main thread and the rest) %.2f %%, total %.2f %%\n", audio, clock, other, total }'
+    END { printf "groups: audio %.2f %%, clock rendering %.2f %%, main thread %.2f %%, other %.2f %%, total %.2f %%\n", audio, clock, main, other, total }'
 echo "resident memory: $((rss / 1024)) MiB now, $((hwm / 1024)) MiB peak"
