@@ -1,0 +1,106 @@
+#include "ConsoleQuickFixture.h"
+
+#include <QAccessible>
+#include <QTest>
+
+using ConsoleSurfaces = ConsoleQuickFixture;
+
+TEST_F(ConsoleSurfaces, ControlsUnderPanelScrewsStillTakePresses)
+{
+    QQuickItem* root = show(R"(
+import QtQuick
+import Starlume.Console
+Item {
+    id: root
+    width: 220; height: 300
+    property real level: 0.5
+    property int presses: 0
+    HardwarePanelSurface {
+        objectName: "panel"
+        anchors.fill: parent
+        horizontalPadding: 0; verticalPadding: 0
+        MouseArea { anchors.fill: parent; onPressed: root.presses += 1 }
+        VerticalFader { width: 58; height: 235; value: root.level; onMoved: v => root.level = v }
+    }
+}
+)");
+    ASSERT_TRUE(root);
+    const QList<QQuickItem*> screws = items(item("panel"), "DomedHead");
+    ASSERT_EQ(screws.size(), 4);
+    EXPECT_EQ(screws[0]->mapToScene({4, 4}), QPointF(6.5, 6.5));
+    EXPECT_EQ(screws[3]->mapToScene({4, 4}), QPointF(220 - 6.5, 300 - 6.5));
+
+    // Top left lies over the fader, bottom right over the panel's mouse area.
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(screws[0], {4, 4}));
+    EXPECT_DOUBLE_EQ(root->property("level").toDouble(), 1 - 7.0 / 235.0);
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(screws[3], {4, 4}));
+    EXPECT_EQ(root->property("presses").toInt(), 1);
+}
+
+TEST_F(ConsoleSurfaces, SurfacesWrapTheirContentUnderScrewsAndRivets)
+{
+    ASSERT_TRUE(show(R"(
+import QtQuick
+import Starlume.Console
+Item {
+    width: 330; height: 200
+    HardwarePanelSurface {
+        objectName: "panel"
+        horizontalPadding: 11; verticalPadding: 10
+        Rectangle { objectName: "strip"; implicitWidth: 100; implicitHeight: 50 }
+    }
+    RivetedNameplateSurface {
+        objectName: "plate"
+        y: 100; cornerRadius: 8; rivetInset: 8
+        horizontalPadding: 7; verticalPadding: 10
+        Rectangle { objectName: "lines"; implicitWidth: 286; implicitHeight: 60 }
+    }
+}
+)"));
+    QQuickItem* panel = item("panel");
+    QQuickItem* plate = item("plate");
+    EXPECT_EQ(panel->size(), QSizeF(122, 70));
+    EXPECT_EQ(item("strip")->mapToItem(panel, QPointF(0, 0)), QPointF(11, 10));
+    EXPECT_EQ(plate->size(), QSizeF(300, 80));
+    EXPECT_EQ(item("lines")->mapToItem(plate, QPointF(0, 0)), QPointF(7, 10));
+
+    const QList<QQuickItem*> rivets = items(plate, "DomedHead");
+    ASSERT_EQ(rivets.size(), 4);
+    QList<QPointF> centres;
+    for (QQuickItem* rivet : rivets)
+        centres << rivet->mapToItem(plate, QPointF(4.5, 4.5));
+    EXPECT_EQ(centres, (QList<QPointF>{{8, 8}, {292, 8}, {8, 72}, {292, 72}}));
+
+    // Screws and rivets come after the content in drawing order.
+    const QList<QQuickItem*> all = items(window()->contentItem(), "QQuickItem");
+    EXPECT_GT(all.indexOf(items(panel, "DomedHead").first()), all.indexOf(item("strip")));
+    EXPECT_GT(all.indexOf(rivets.first()), all.indexOf(item("lines")));
+}
+
+TEST_F(ConsoleSurfaces, BrandLineSpreadsItsLettersOverTheWidth)
+{
+    ASSERT_TRUE(show(R"(
+import QtQuick
+import Starlume.Console
+Item {
+    width: 300; height: 40
+    HardwareBrandLine { objectName: "brand"; width: 286; text: "STARLUME" }
+    HardwareBrandLine { objectName: "empty"; y: 20; width: 286; text: "" }
+}
+)"));
+    QQuickItem* brand = item("brand");
+    const QList<QQuickItem*> letters = items(brand, "QQuickText");
+    ASSERT_EQ(letters.size(), 8);
+    QString joined;
+    for (QQuickItem* letter : letters)
+        joined += letter->property("text").toString();
+    EXPECT_EQ(joined, "STARLUME");
+    EXPECT_DOUBLE_EQ(letters.first()->mapToItem(brand, QPointF(0, 0)).x(), 0.0);
+    EXPECT_DOUBLE_EQ(letters.last()->mapToItem(brand, QPointF(letters.last()->width(), 0)).x(), 286.0);
+    EXPECT_TRUE(items(item("empty"), "QQuickText").isEmpty());
+
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(brand);
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->text(QAccessible::Name), "STARLUME");
+    EXPECT_EQ(access->childCount(), 0);
+}
