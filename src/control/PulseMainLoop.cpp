@@ -39,9 +39,12 @@ pa_mainloop_api* PulseMainLoop::api() const
 
 void PulseMainLoop::preferRealtime(const char* threadName)
 {
-    pa_threaded_mainloop_set_name(m_loop, threadName);
+    // Named from inside the loop thread: libpulse's own naming renames the
+    // calling thread once the loop runs, which would be the main thread.
+    m_threadName = threadName;
     auto raise = [](pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self) {
         api->time_free(event);
+        pthread_setname_np(pthread_self(), static_cast<PulseMainLoop*>(self)->m_threadName.c_str());
         sched_param param{};
         param.sched_priority = 5;
         // Children of this thread, if any, start without it.

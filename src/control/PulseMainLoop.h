@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 
 // A libpulse threaded main loop whose waits give up at a deadline, so a
 // caller on the UI thread never hangs on a server that stops answering
@@ -80,4 +81,5 @@ private:
     std::condition_variable m_wake;
     std::uint64_t m_signals = 0;
     std::atomic<bool> m_realtime{false};
+    std::string m_threadName;
 };

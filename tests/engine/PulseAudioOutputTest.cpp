@@ -4,7 +4,9 @@
 
 #include <pulse/error.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 namespace {
 
@@ -20,6 +23,20 @@ using slm::test::MonitorRecorder;
 using slm::test::PulseEnvironment;
 using slm::test::PulseServer;
 using namespace std::chrono_literals;
+
+std::string threadName(const QString& commPath)
+{
+    QFile file(commPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toStdString() : std::string();
+}
+
+bool anyThreadNamed(const std::string& name)
+{
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(tasks.begin(), tasks.end(), [&](const QString& task) {
+        return threadName(QStringLiteral("/proc/self/task/%1/comm").arg(task)) == name;
+    });
+}
 
 // Channel 1 a sine, channel 2 the sine at -1/2, every further channel c a
 // constant 0.1·c: each channel is recognisable at the far end.
@@ -114,6 +131,7 @@ TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
     ASSERT_TRUE(server.start());
     PulseEnvironment env(server);
 
+    const std::string mainThreadName = threadName(QStringLiteral("/proc/self/comm"));
     PulseAudioOutput output;
     const AudioDeviceFormat format = output.deviceFormat();
     EXPECT_EQ(format.sampleRate, 44100.0);
@@ -131,6 +149,9 @@ TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
     EXPECT_EQ(spec->channels, 6u);
 
     ASSERT_TRUE(recorder.waitForFrames(44100 / 2, 3s));
+    // The stream's thread carries its own name; the main thread keeps its own.
+    EXPECT_EQ(threadName(QStringLiteral("/proc/self/comm")), mainThreadName);
+    EXPECT_TRUE(anyThreadNamed("starlume-audio"));
     const std::vector<float> samples = recorder.samples();
     // Monitor order: FL, FLC, FC, FR, FRC, RC. Ours: L, R, then 0.3, 0.4 ...
     const std::size_t first = slm::test::firstSoundingFrame(samples, 6);
