@@ -44,15 +44,17 @@ inline StereoFrame fieldFrame(FieldState& s, const Modulators& m, double level, 
     const double tapL = s.delayL.tap(writeIndex, 4);
     const double tapR = s.delayR.tap(writeIndex, 13);
 
-    const double tone = 0.72 * sine(s.phaseA) + 0.38 * sine(s.phaseB) + 0.24 * sine(s.phaseC)
-        + 0.12 * sine(s.phaseD);
+    const auto [a, b] = sine(s.phaseA, s.phaseB);
+    const auto [c, d] = sine(s.phaseC, s.phaseD);
+    const auto [pulseSine, motionSine] = sine(s.pulsePhase, s.motionPhase);
+    const double tone = 0.72 * a + 0.38 * b + 0.24 * c + 0.12 * d;
     const double longForm = 0.92 + 0.14 * m.LB;
-    const double pulse = 0.58 + 0.42 * (sine(s.pulsePhase) + 1.0) / 2.0;
+    const double pulse = 0.58 + 0.42 * (pulseSine + 1.0) / 2.0;
     // The field swells as the reactor's macro factor falls.
     const double macro = 0.68 + 0.3 * (1.0 - m.M1) + 0.2 * m.M2;
     const double mono = longForm * pulse * macro * level * tone;
 
-    const double p = 0.72 * sine(s.motionPhase);
+    const double p = 0.72 * motionSine;
     const double dryL = mono * std::sqrt((1.0 - p) / 2.0);
     const double dryR = mono * std::sqrt((1.0 + p) / 2.0);
     s.delayL.write(writeIndex, dryL);

@@ -54,18 +54,21 @@ struct FilamentBlock {
 inline StereoFrame filamentFrame(const FilamentState& s, const FilamentBlock& block, double LD)
 {
     const double fb = s.breathPhase;
-    const double breath = (sine(fb) + 1.0) / 2.0;
-    const double burst = std::pow(std::max(sine(2.37 * fb + 0.91), 0.0), 7.0);
-    const double low = (0.22 + 0.78 * breath)
-        * (0.34 * sine(s.phaseA) + 0.27 * sine(s.phaseB + 0.41) + 0.2 * sine(s.phaseC + 1.17));
-    const double high = (burst + 0.35) * block.brightness * (0.9 + 0.18 * LD)
-        * (0.13 * sine(s.phaseD + 0.73) + 0.085 * sine(s.phaseE + 1.61) + 0.05 * sine(s.phaseF + 2.27));
+    const auto [breathSine, burstSine] = sine(fb, 2.37 * fb + 0.91);
+    const auto [a, b] = sine(s.phaseA, s.phaseB + 0.41);
+    const auto [c, d] = sine(s.phaseC + 1.17, s.phaseD + 0.73);
+    const auto [e, f] = sine(s.phaseE + 1.61, s.phaseF + 2.27);
+    const auto [sideL, sideR] = sine(0.47 * fb, 0.53 * fb + 1.2);
+    const double breath = (breathSine + 1.0) / 2.0;
+    const double burst = std::pow(std::max(burstSine, 0.0), 7.0);
+    const double low = (0.22 + 0.78 * breath) * (0.34 * a + 0.27 * b + 0.2 * c);
+    const double high = (burst + 0.35) * block.brightness * (0.9 + 0.18 * LD) * (0.13 * d + 0.085 * e + 0.05 * f);
     const double filament = block.level * (low + high);
 
     // The two small side factors drift apart, so the sides never quite match.
     const double p = 0.86 * sine(s.motionPhase);
-    return {(0.94 + 0.06 * sine(0.47 * fb)) * std::sqrt((1.0 - p) / 2.0) * filament,
-            (0.94 + 0.06 * sine(0.53 * fb + 1.2)) * std::sqrt((1.0 + p) / 2.0) * filament};
+    return {(0.94 + 0.06 * sideL) * std::sqrt((1.0 - p) / 2.0) * filament,
+            (0.94 + 0.06 * sideR) * std::sqrt((1.0 + p) / 2.0) * filament};
 }
 
 inline void advanceFilament(FilamentState& s, const FilamentIncrements& inc, bool frozen)

@@ -99,8 +99,9 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
     const double attack = std::min(p / 0.12, 1.0);
     const double release =
         p < k.releaseStart ? 1.0 : std::pow(std::max(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25);
-    const double bodyEnvelope = release * sine(attack * pi / 2.0);
-    const double headEnvelope = std::pow(std::max(sine(pi * p), 0.0), 0.54);
+    const auto [attackSine, headSine] = sine(attack * pi / 2.0, pi * p);
+    const double bodyEnvelope = release * attackSine;
+    const double headEnvelope = std::pow(std::max(headSine, 0.0), 0.54);
     const double trailEnvelope =
         k.trailGain * std::clamp((p - 0.045) / 0.14, 0.0, 1.0) * std::pow(std::max(1.0 - p, 0.0), 0.48);
 
@@ -109,21 +110,23 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
     const double b2 = s.bodyPhaseB;
     const double t1 = s.trailPhaseA;
     const double t2 = s.trailPhaseB;
-    const double w = sine(P);
-    const double chirp = k.chirpGain * std::pow(std::max(w, 0.0), 6.0) * sine(1.51 * h + 0.83);
-    const double tremolo = 0.6 + 0.4 * (sine(0.91 * P) + 1.0) / 2.0;
+    const auto [w, chirpSine] = sine(P, 1.51 * h + 0.83);
+    const auto [tremoloSine, trail1] = sine(0.91 * P, t1 + 1.3);
+    const auto [trail2, trailDrive] = sine(t2 + 2.1, 0.5 * t2 + 0.44);
+    const auto [head1, head2] = sine(h, 1.997 * h + 0.31);
+    const auto [head3, body1] = sine(3.011 * h + 1.17, b1);
+    const auto [body2, body3] = sine(b2 + 0.72, 2.0 * b1 + 0.21);
+    const double chirp = k.chirpGain * std::pow(std::max(w, 0.0), 6.0) * chirpSine;
+    const double tremolo = 0.6 + 0.4 * (tremoloSine + 1.0) / 2.0;
 
-    const double trail =
-        0.34 * sine(t1 + 1.3) + 0.2 * sine(t2 + 2.1) + 0.12 * std::tanh(2.0 * sine(0.5 * t2 + 0.44));
-    const double head = 0.28 * sine(h)
-        + k.headDriveMix * std::tanh(2.2 * sine(1.997 * h + 0.31) + 0.72 * sine(3.011 * h + 1.17));
-    const double body = 0.62 * sine(b1)
-        + k.bodyDriveMix * std::tanh(1.8 * sine(b2 + 0.72) + 0.65 * sine(2.0 * b1 + 0.21));
+    const double trail = 0.34 * trail1 + 0.2 * trail2 + 0.12 * std::tanh(2.0 * trailDrive);
+    const double head = 0.28 * head1 + k.headDriveMix * std::tanh(2.2 * head2 + 0.72 * head3);
+    const double body = 0.62 * body1 + k.bodyDriveMix * std::tanh(1.8 * body2 + 0.65 * body3);
 
     // Short edge fades keep the call's first and last samples click-free.
-    const double fadeIn = sine(std::min(static_cast<double>(n) / k.edgeFade, 1.0) * pi / 2.0);
-    const double fadeOut =
-        sine(std::min(static_cast<double>(std::max<std::int64_t>(D - n, 0)) / k.edgeFade, 1.0) * pi / 2.0);
+    const auto [fadeIn, fadeOut] =
+        sine(std::min(static_cast<double>(n) / k.edgeFade, 1.0) * pi / 2.0,
+             std::min(static_cast<double>(std::max<std::int64_t>(D - n, 0)) / k.edgeFade, 1.0) * pi / 2.0);
 
     const double mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
     const double voice = std::tanh(1.15 * (0.92 + 0.06 * LA + 0.08 * LC) * tremolo * k.activityGain * s.intensity

@@ -66,14 +66,16 @@ inline StereoFrame halfMinuteChimeFrame(HalfMinuteChimeState& s, const HalfMinut
     const double body = s.phaseBody;
     const double ring = s.phaseRing;
     const double air = s.phaseAir;
-    const double hs = 0.78 * sine(sub) + 0.28 * sine(0.502 * sub + 0.73);
-    const double hb = 0.48 * sine(body + 0.21) + 0.25 * sine(0.503 * body + 1.11);
-    const double hr = sine(ring + 0.64);
-    const double ha = sine(air + 1.37);
-    const double swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (sine(0.31 * filamentBreathPhase) + 1.0) / 2.0);
+    const auto [sub1, sub2] = sine(sub, 0.502 * sub + 0.73);
+    const auto [body1, body2] = sine(body + 0.21, 0.503 * body + 1.11);
+    const auto [hr, ha] = sine(ring + 0.64, air + 1.37);
+    const auto [breathSine, strikeBody] = sine(0.31 * filamentBreathPhase, 1.003 * body);
+    const auto [strikeRing, strikeAir] = sine(0.997 * ring, 1.009 * air);
+    const double hs = 0.78 * sub1 + 0.28 * sub2;
+    const double hb = 0.48 * body1 + 0.25 * body2;
+    const double swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (breathSine + 1.0) / 2.0);
     // Slightly mistuned multiples of the running phases give the strike its bell-like beating.
-    const double strike =
-        std::tanh(1.28 * (0.86 * sine(1.003 * body) + 0.24 * sine(0.997 * ring) + 0.07 * sine(1.009 * air)));
+    const double strike = std::tanh(1.28 * (0.86 * strikeBody + 0.24 * strikeRing + 0.07 * strikeAir));
     const double x =
         std::tanh(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 

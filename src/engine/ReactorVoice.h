@@ -33,8 +33,9 @@ struct ReactorIncrements {
 // One mono value before the gate; `level` is the shaped reactor level.
 inline double reactorFrame(const ReactorState& s, const Modulators& m, double level)
 {
-    const double tone = sine(s.phase40) + 0.42 * sine(s.phase80) + 0.24 * sine(s.phase120)
-        + 0.11 * sine(s.phase200) + 0.045 * sine(s.phase320);
+    const auto [p40, p80] = sine(s.phase40, s.phase80);
+    const auto [p120, p200] = sine(s.phase120, s.phase200);
+    const double tone = p40 + 0.42 * p80 + 0.24 * p120 + 0.11 * p200 + 0.045 * sine(s.phase320);
     const double longForm = 0.93 + 0.11 * m.LA - 0.03 * m.LC;
     const double drift = 0.92 + 0.08 * (m.DR + 1.0) / 2.0;
     const double breath = 0.82 + 0.18 * (m.BR + 1.0) / 2.0;

@@ -50,17 +50,22 @@ struct Modulators {
 
 inline Modulators modulatorsOf(const SlowModulatorState& s)
 {
+    const auto [macro1, macro2] = sine(s.macroPhase, s.macroSecondaryPhase + 1.2);
+    const auto [macro3, macroDepth] = sine(s.macroTertiaryPhase + 2.4, 0.5 * s.macroPhase + 0.6);
+    const auto [longA, longB] = sine(s.longFormPhaseA, s.longFormPhaseB + 1.11);
+    const auto [longC, longD] = sine(s.longFormPhaseC + 2.03, s.longFormPhaseD + 0.47);
+    const auto [breath, drift] = sine(s.breathPhase, s.driftPhase);
     Modulators m;
-    m.M1 = unitSine(s.macroPhase);
-    m.M2 = unitSine(s.macroSecondaryPhase + 1.2);
-    m.M3 = unitSine(s.macroTertiaryPhase + 2.4);
-    m.MD = sine(0.5 * s.macroPhase + 0.6);
-    m.LA = unitSine(s.longFormPhaseA);
-    m.LB = unitSine(s.longFormPhaseB + 1.11);
-    m.LC = unitSine(s.longFormPhaseC + 2.03);
-    m.LD = unitSine(s.longFormPhaseD + 0.47);
-    m.BR = sine(s.breathPhase);
-    m.DR = sine(s.driftPhase);
+    m.M1 = toUnit(macro1);
+    m.M2 = toUnit(macro2);
+    m.M3 = toUnit(macro3);
+    m.MD = macroDepth;
+    m.LA = toUnit(longA);
+    m.LB = toUnit(longB);
+    m.LC = toUnit(longC);
+    m.LD = toUnit(longD);
+    m.BR = breath;
+    m.DR = drift;
     return m;
 }
 

@@ -49,6 +49,7 @@ inline double smoothstep(double x) { return x * x * (3.0 - 2.0 * x); }
 inline std::int64_t samplesFor(double samples) { return static_cast<std::int64_t>(samples); }
 
 // Sine mapped onto 0...1.
-inline double unitSine(double phase) { return (sine(phase) + 1.0) / 2.0; }
+inline double toUnit(double sineValue) { return (sineValue + 1.0) / 2.0; }
+inline double unitSine(double phase) { return toUnit(sine(phase)); }
 
 } // namespace slm::synth

@@ -48,16 +48,19 @@ inline StereoFrame waveFrame(WaveState& s, const Modulators& m, double level, do
     const double tapL = s.delayL.tap(writeIndex, 9);
     const double tapR = s.delayR.tap(writeIndex, 23);
 
-    const double toneL = 0.28 * sine(s.phaseA) + 0.21 * sine(s.phaseB) + 0.15 * sine(s.phaseC)
-        + 0.1 * sine(s.phaseD) + 0.055 * sine(s.phaseE) + 0.15 * noiseL;
-    const double toneR = 0.24 * sine(s.phaseA + 0.41) + 0.19 * sine(s.phaseB + 0.77)
-        + 0.17 * sine(s.phaseC + 1.1) + 0.09 * sine(s.phaseD + 1.57) + 0.06 * sine(s.phaseE + 2.03)
-        + 0.15 * noiseR;
+    const auto [aL, aR] = sine(s.phaseA, s.phaseA + 0.41);
+    const auto [bL, bR] = sine(s.phaseB, s.phaseB + 0.77);
+    const auto [cL, cR] = sine(s.phaseC, s.phaseC + 1.1);
+    const auto [dL, dR] = sine(s.phaseD, s.phaseD + 1.57);
+    const auto [eL, eR] = sine(s.phaseE, s.phaseE + 2.03);
+    const double toneL = 0.28 * aL + 0.21 * bL + 0.15 * cL + 0.1 * dL + 0.055 * eL + 0.15 * noiseL;
+    const double toneR = 0.24 * aR + 0.19 * bR + 0.17 * cR + 0.09 * dR + 0.06 * eR + 0.15 * noiseR;
 
+    const auto [shimmerSine, tideSine] = sine(s.shimmerPhase, s.tidePhase);
     const double longForm = 0.86 + 0.26 * m.LC;
-    const double shimmer = 0.72 + 0.28 * (sine(s.shimmerPhase) + 1.0) / 2.0;
+    const double shimmer = 0.72 + 0.28 * (shimmerSine + 1.0) / 2.0;
     // The deepest modulation: at low tide the voice nearly ebbs away.
-    const double tide = 0.18 + 0.82 * (sine(s.tidePhase) + 1.0) / 2.0;
+    const double tide = 0.18 + 0.82 * (tideSine + 1.0) / 2.0;
     const double macro = 0.42 + 0.38 * m.M1 + 0.28 * m.M2 + 0.18 * m.M3;
     const double C = longForm * shimmer * tide * macro * level;
 
