@@ -70,10 +70,13 @@ TEST(SLMPresetStore, AKilledWriterNeverLeavesATornFile)
         // Once it has saved, it saves back to back, so a kill after the
         // first save lands inside one: reading, writing, syncing or renaming.
         auto generation = [&] { return slm::test::storeTestGeneration(SLMPresetStore(file).load().value_or("")); };
-        // Generous: a loaded machine may take seconds to start the writer.
+        // Generous: a loaded machine may take seconds to start the writer,
+        // and a kill between creating the settings' lock file and writing
+        // its owner leaves an empty lock that QLockFile only breaks after
+        // its 30-second stale time.
         QElapsedTimer waited;
         waited.start();
-        while (generation() < first && waited.elapsed() < 30000)
+        while (generation() < first && waited.elapsed() < 45000)
             QThread::msleep(2);
         QThread::msleep(std::uniform_int_distribution<int>(0, 60)(random));
         writer.kill();
