@@ -1,5 +1,6 @@
 #include "app/SLMMixerWindowController.h"
 
+#include "app/SLMResizableMixerHost.h"
 #include "app/WindowActivation.h"
 #include "engine/SLMAudioEngine.h"
 
@@ -7,6 +8,9 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Starlume_ConsolePlugin)
 
 SLMMixerWindowController::SLMMixerWindowController(QQmlEngine& qml, QObject* parent) : QObject(parent), m_qml(qml) {}
 
@@ -34,6 +38,12 @@ void SLMMixerWindowController::show(SLMAudioEngine* audioEngine)
 
 std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEngine* audioEngine)
 {
+    static const bool registered = [] {
+        SLMResizableMixerHost::registerQmlType();
+        return true;
+    }();
+    Q_UNUSED(registered);
+
     QQmlComponent component(&m_qml, QUrl(QStringLiteral("qrc:/starlume/qml/MixerWindow.qml")));
     std::unique_ptr<QObject> object(
         component.createWithInitialProperties({{QStringLiteral("audioEngine"), QVariant::fromValue<QObject*>(audioEngine)}}));

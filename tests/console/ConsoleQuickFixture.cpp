@@ -28,9 +28,14 @@ void ConsoleQuickFixture::TearDown()
 
 QQuickItem* ConsoleQuickFixture::show(const QByteArray& qml)
 {
+    return show(qml, {});
+}
+
+QQuickItem* ConsoleQuickFixture::show(const QByteArray& qml, const QVariantMap& initialProperties)
+{
     QQmlComponent component(m_engine.get());
     component.setData(qml, QUrl(QStringLiteral("qrc:/console-test/Scene.qml")));
-    m_root.reset(qobject_cast<QQuickItem*>(component.create()));
+    m_root.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(initialProperties)));
     if (!m_root) {
         ADD_FAILURE() << "scene did not load: " << component.errorString().toStdString();
         return nullptr;

@@ -9,6 +9,7 @@
 #include <QQmlError>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QVariantMap>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,8 @@ protected:
     // window of its size and waits until it is exposed. Null on load errors,
     // which are reported as test failures.
     QQuickItem* show(const QByteArray& qml);
+    // The same, with values for the scene's root properties (required ones too).
+    QQuickItem* show(const QByteArray& qml, const QVariantMap& initialProperties);
 
     // The object named `name` below the scene's root (QObject tree).
     QQuickItem* item(const char* name) const;

@@ -1,5 +1,7 @@
 import QtQuick
 import QtQuick.Window
+import Starlume.App 1.0
+import Starlume.Console
 
 // The mixer window. Its controller creates it once and only hides it on close.
 Window {
@@ -16,9 +18,22 @@ Window {
     maximumHeight: 2560
     color: Qt.rgba(0.025, 0.027, 0.03, 1)
 
-    // The console host fills the window; the console itself is added here.
-    Item {
+    SLMResizableMixerHost {
+        id: host
         objectName: "consoleHost"
         anchors.fill: parent
+        audioEngine: mixer.audioEngine
+
+        Rectangle {
+            anchors.fill: parent
+            color: mixer.color
+        }
+        SLMAudioPanel {
+            objectName: "audioPanel"
+            audioEngine: host.audioEngine
+            x: (host.width - width) / 2
+            y: (host.height - height) / 2
+            scale: host.contentScale
+        }
     }
 }

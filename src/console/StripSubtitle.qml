@@ -1,0 +1,8 @@
+import QtQuick
+import Starlume.Console
+
+// What a strip carries, under its name.
+Text {
+    color: ConsoleTheme.secondary
+    font.pixelSize: 10
+}
