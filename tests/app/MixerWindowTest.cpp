@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 TEST(MixerHostScale, FitsTheDesignSizeWithAFloor)
@@ -56,9 +58,18 @@ protected:
         QTest::mouseClick(window.get(), Qt::LeftButton, {}, button->mapToScene(centre).toPoint());
     }
 
-    QQuickItem* find(QQuickWindow* mixer, const char* name)
+    // Searched in the visual tree: a Repeater's items have no QObject parent.
+    static QQuickItem* find(QQuickWindow* mixer, const char* name)
     {
-        return mixer->contentItem()->findChild<QQuickItem*>(QString::fromLatin1(name));
+        const std::function<QQuickItem*(QQuickItem*)> visit = [&](QQuickItem* node) -> QQuickItem* {
+            if (node->objectName() == QLatin1String(name))
+                return node;
+            for (QQuickItem* child : node->childItems())
+                if (QQuickItem* found = visit(child))
+                    return found;
+            return nullptr;
+        };
+        return visit(mixer->contentItem());
     }
 
     QQmlEngine qml;

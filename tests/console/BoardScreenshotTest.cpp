@@ -94,6 +94,9 @@ TEST_F(BoardScreenshot, WholeBoardMatchesTheLayout)
     const QColor meterBottom = pixel({masterMeter.left() + 9, masterMeter.bottom() - 20});
     EXPECT_GT(meterBottom.greenF(), 0.5);
     EXPECT_LT(meterBottom.redF(), 0.4);
+    // The analyser shows the rendered sound: its lowest band is lit.
+    const QRectF analyzer = sceneRect(item("analyzer"));
+    EXPECT_GT(pixel({analyzer.left() + 8, analyzer.bottom() - 20}).greenF(), 0.5);
     // The lit preset key (custom, at start) is brighter than a dim one.
     const QColor litKey = pixel(sceneRect(item("preset_custom")).topLeft() + QPointF(3, 11));
     const QColor dimKey = pixel(sceneRect(item("preset_void")).topLeft() + QPointF(3, 11));
