@@ -22,12 +22,15 @@ HardwarePanelSurface {
     Column {
         spacing: 8
 
-        // The title runs along the top: beside six fader columns in a
-        // 478-point strip there is no width left for a column of its own.
-        Column {
+        // The title runs along the strips' name line: beside six fader
+        // columns there is no width left for a column of its own, and on this
+        // line every fader of the board starts at the same height.
+        Row {
             objectName: "creatureTitle"
-            spacing: 2
+            height: nameLine.implicitHeight
+            spacing: 10
             Text {
+                anchors.baseline: nameLine.baseline
                 text: "CREATURE BUS"
                 color: ConsoleTheme.secondary
                 font.pixelSize: 9
@@ -35,9 +38,11 @@ HardwarePanelSurface {
                 font.letterSpacing: 1.0
             }
             StripTitle {
+                id: nameLine
                 text: "GLOWWORM"
             }
             StripSubtitle {
+                anchors.baseline: nameLine.baseline
                 text: "Metabolic voice \u00b7 post-channel control"
             }
         }
@@ -50,6 +55,7 @@ HardwarePanelSurface {
                 spacing: 8
                 CreatureCaption {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    width: 98
                     text: root.glow.title
                 }
                 Row {
@@ -79,6 +85,11 @@ HardwarePanelSurface {
                     fontSize: 10.5
                     glowColor: ConsoleMapping.glowMasterIsSilent(root.masterDB) ? ConsoleTheme.redGlow : ConsoleTheme.mintGlow
                     text: ConsoleMapping.percentText(root.masterDB, root.glow.lower, root.glow.upper)
+                }
+                // Where the voice strips have RESET: the keys line up across the board.
+                Item {
+                    width: 1
+                    height: 16
                 }
                 MuteSoloButtons {
                     anchors.horizontalCenter: parent.horizontalCenter

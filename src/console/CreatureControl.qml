@@ -1,8 +1,8 @@
 import QtQuick
 import Starlume.Console
 
-// One glowworm control: caption, fader and readout, with an empty space
-// where the voice strips have their mute and solo keys.
+// One glowworm control: caption, fader and readout, with empty space where
+// the voice strips have RESET and their mute and solo keys.
 Column {
     id: root
 
@@ -33,6 +33,9 @@ Column {
         fontSize: 9.5
         glowColor: ConsoleTheme.mintGlow
         text: ConsoleMapping.percentText(root.level, root.control.lower, root.control.upper)
+    }
+    Item {
+        width: 58; height: 16
     }
     Item {
         width: 58; height: 20

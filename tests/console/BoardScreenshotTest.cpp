@@ -64,7 +64,13 @@ TEST_F(BoardScreenshot, WholeBoardMatchesTheLayout)
         previous = strip;
     }
     EXPECT_LE(previous.right(), 14 + 1198);
-    EXPECT_EQ(sceneRect(item("reactorFader")).size(), QSizeF(58, 235));
+    // Every fader and meter of the strip row starts and ends on one line.
+    const QRectF reactorFader = sceneRect(item("reactorFader"));
+    for (const char* name : {"masterFader", "masterMeter", "anomalyMeter", "glowMasterFader", "glowMasterMeter",
+                             "glowLevelFader", "glowTravelFader"})
+        EXPECT_EQ(sceneRect(item(name)).top(), reactorFader.top()) << name;
+    EXPECT_EQ(sceneRect(item("glowMasterMute")).top(), sceneRect(item("waveMute")).top());
+    EXPECT_EQ(reactorFader.size(), QSizeF(58, 235));
     EXPECT_EQ(sceneRect(item("glowMasterFader")).size(), QSizeF(52, 235));
     EXPECT_EQ(sceneRect(item("glowTrailFader")).size(), QSizeF(62, 235));
     const QRectF spectrum = sceneRect(item("spectrumSection"));
