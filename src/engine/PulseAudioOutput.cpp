@@ -70,7 +70,7 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
 
     struct Sink {
         bool found = false;
-        pa_sample_spec spec{};
+        pa_sample_spec sampleSpec{};
         pa_channel_map map{};
     } sink;
     auto callback = [](pa_context*, const pa_sink_info* info, int eol, void* user) {
@@ -86,7 +86,7 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
         return *m_deviceFormat;
     }
     m_sinkMap = sink.map;
-    m_deviceFormat = AudioDeviceFormat{static_cast<double>(sink.spec.rate), sink.spec.channels};
+    m_deviceFormat = AudioDeviceFormat{static_cast<double>(sink.sampleSpec.rate), sink.sampleSpec.channels};
     return *m_deviceFormat;
 }
 
@@ -100,11 +100,11 @@ bool PulseAudioOutput::createStream(double sampleRate, std::uint32_t channels)
     if (!(sampleRate >= 1.0 && sampleRate <= PA_RATE_MAX) || channels == 0 || channels > PA_CHANNELS_MAX)
         return false;
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(std::lround(sampleRate)),
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(std::lround(sampleRate)),
                               static_cast<std::uint8_t>(channels)};
-    if (!pa_sample_spec_valid(&spec))
+    if (!pa_sample_spec_valid(&sampleSpec))
         return false;
-    m_spec = spec;
+    m_spec = sampleSpec;
     m_map = channelMapFor(m_sinkMap, channels);
     m_frameBytes = pa_frame_size(&m_spec);
 

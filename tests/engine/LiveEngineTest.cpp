@@ -92,10 +92,10 @@ TEST(LiveEngine, ASixChannelSinkGetsSixChannelsWithTheMidOnTheFourExtraOnes)
     PulseAudioOutput* output = nullptr;
     auto engine = liveEngine(&output);
     ASSERT_TRUE(engine->isRunning());
-    const auto spec = output->streamSampleSpec();
-    ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->rate, 44100u);
-    EXPECT_EQ(spec->channels, 6u);
+    const auto sampleSpec = output->streamSampleSpec();
+    ASSERT_TRUE(sampleSpec);
+    EXPECT_EQ(sampleSpec->rate, 44100u);
+    EXPECT_EQ(sampleSpec->channels, 6u);
 
     const auto first = recordSound(recorder, 44100, 0.5, 8000ms);
     ASSERT_TRUE(first);

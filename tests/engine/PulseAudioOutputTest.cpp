@@ -142,11 +142,11 @@ TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
 
     TestSignal signal;
     ASSERT_TRUE(startOutput(output, signal));
-    const auto spec = output.streamSampleSpec();
-    ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->format, PA_SAMPLE_FLOAT32NE);
-    EXPECT_EQ(spec->rate, 44100u);
-    EXPECT_EQ(spec->channels, 6u);
+    const auto sampleSpec = output.streamSampleSpec();
+    ASSERT_TRUE(sampleSpec);
+    EXPECT_EQ(sampleSpec->format, PA_SAMPLE_FLOAT32NE);
+    EXPECT_EQ(sampleSpec->rate, 44100u);
+    EXPECT_EQ(sampleSpec->channels, 6u);
 
     ASSERT_TRUE(recorder.waitForFrames(44100 / 2, 3s));
     // The stream's thread carries its own name; the main thread keeps its own.

@@ -56,15 +56,15 @@ bool MonitorRecorder::start()
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY)
         return false;
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, m_rate, static_cast<std::uint8_t>(m_channels)};
-    m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, m_rate, static_cast<std::uint8_t>(m_channels)};
+    m_stream = pa_stream_new(m_context, "monitor", &sampleSpec, nullptr);
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(m_stream, signal, &m_loop);
     pa_stream_set_read_callback(m_stream, &MonitorRecorder::onRead, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec));
+    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &sampleSpec));
     attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_NO_REMAP_CHANNELS
                                                       | PA_STREAM_NO_REMIX_CHANNELS);

@@ -53,20 +53,20 @@ bool SinkKeeper::start()
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY)
         return false;
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 1};
-    m_stream = pa_stream_new(m_context, "keeper", &spec, nullptr);
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, 48000, 1};
+    m_stream = pa_stream_new(m_context, "keeper", &sampleSpec, nullptr);
     if (!m_stream)
         return false;
     pa_stream_set_write_callback(m_stream, &SinkKeeper::onWrite, this);
     const auto none = static_cast<std::uint32_t>(-1);
-    const pa_buffer_attr attr{none, static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec)), none,
+    const pa_buffer_attr attr{none, static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &sampleSpec)), none,
                               none, none};
     const QByteArray sink = m_sink.toUtf8();
     if (pa_stream_connect_playback(m_stream, sink.constData(), &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         return false;
     // During the idle stride nothing is pulled; once the sink pulls at
     // about real-time pace for a while, it has left it.
-    const std::uint64_t perWindow = pa_usec_to_bytes(30 * PA_USEC_PER_MSEC, &spec);
+    const std::uint64_t perWindow = pa_usec_to_bytes(30 * PA_USEC_PER_MSEC, &sampleSpec);
     int steadyWindows = 0;
     while (PulseMainLoop::Clock::now() < deadline) {
         const std::uint64_t before = m_bytes.load();

@@ -86,8 +86,8 @@ QString LiveMeasurement::report() const
                  .arg(m_latencyMs.size())
                  .arg(warmUpMs / 1000);
     if (const auto attr = m_output.bufferAttributes(); attr) {
-        const auto spec = m_output.streamSampleSpec();
-        const double bytesPerMs = spec ? pa_bytes_per_second(&*spec) / 1000.0 : 1.0;
+        const auto sampleSpec = m_output.streamSampleSpec();
+        const double bytesPerMs = sampleSpec ? pa_bytes_per_second(&*sampleSpec) / 1000.0 : 1.0;
         lines << QStringLiteral("buffer: target %1 ms, minimum request %2 ms, prebuffer %3 ms")
                      .arg(attr->tlength / bytesPerMs, 0, 'f', 1)
                      .arg(attr->minreq / bytesPerMs, 0, 'f', 1)
