@@ -35,6 +35,7 @@ ContentView::~ContentView()
 void ContentView::attach(QQuickWindow* window)
 {
     m_window = window;
+    m_filteredWindow = window;
     m_windowRoles.setMainWindow(window);
     if (!window)
         return;
@@ -93,7 +94,7 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event)
 {
     // Real pointer motion only: Qt Quick synthesises hover every frame while
     // the clock animates, which must not keep the pointer awake.
-    if (watched == m_window) {
+    if (watched == m_filteredWindow) {
         if (event->type() == QEvent::MouseMove)
             m_cursorHide.pointerHovered(true);
         else if (event->type() == QEvent::Leave)

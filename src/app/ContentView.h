@@ -68,5 +68,9 @@ private:
     FullScreenWatcher m_fullScreenWatcher;
     QTimer m_audioClock;
     QPointer<QQuickWindow> m_window;
+    // The same window as a plain object, for the event filter: it still sees
+    // events while the window is being destroyed, when it is no longer a
+    // QQuickWindow and the typed pointer must not be read.
+    QPointer<QObject> m_filteredWindow;
     bool m_shown = false;
 };

@@ -65,8 +65,9 @@ TEST_F(ContentViewTest, FeedsTheEngineTheWallClockOnShowAndTenTimesASecond)
         if (now != last) {
             ++changes;
             last = now;
-            // Loose: the machine is shared, and a late look is not a late tick.
-            EXPECT_LT(secondsApart(now, secondOfMinuteNow()), 0.25);
+            // Loose: the machine is shared, a sanitizer build draws slowly,
+            // and a late look is not a late tick.
+            EXPECT_LT(secondsApart(now, secondOfMinuteNow()), 0.5);
         }
         return false;
     }, 550ms);

@@ -224,7 +224,7 @@ TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsThe
     sendKeys(*session, QStringLiteral("F11"));
     ASSERT_TRUE(eventually(inhibited));
     sendKeys(*session, QStringLiteral("ctrl+q"));
-    ASSERT_TRUE(app.waitForExit(2000ms));
+    ASSERT_TRUE(app.waitForExit(5000ms));
     EXPECT_TRUE(eventually(released)) << "the inhibition outlived the program";
 }
 
@@ -295,7 +295,7 @@ TEST_F(StarlumeAppTest, QuitsCleanlyByShortcutOrByClosingTheWindow)
         ASSERT_TRUE(app.waitFor(startedLine));
         focus(window);
         sendKeys(*session, QStringLiteral("ctrl+q"));
-        ASSERT_TRUE(app.waitForExit(3000ms)) << "Ctrl+Q did not end the program";
+        ASSERT_TRUE(app.waitForExit(5000ms)) << "Ctrl+Q did not end the program";
         EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(app.process().exitCode(), 0);
     }
@@ -308,7 +308,7 @@ TEST_F(StarlumeAppTest, QuitsCleanlyByShortcutOrByClosingTheWindow)
         sendKeys(*session, QStringLiteral("ctrl+m"));
         ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); }));
         x11->requestClose(window);
-        ASSERT_TRUE(app.waitForExit(3000ms)) << "closing the main window did not end the program";
+        ASSERT_TRUE(app.waitForExit(5000ms)) << "closing the main window did not end the program";
         EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(app.process().exitCode(), 0);
     }
