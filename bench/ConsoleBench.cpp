@@ -1,16 +1,10 @@
 #include "console/ColorMesh.h"
 #include "console/InstrumentMapping.h"
+#include "OffscreenQuickScene.h"
 
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickGraphicsDevice>
 #include <QQuickItem>
-#include <QQuickRenderControl>
-#include <QQuickRenderTarget>
-#include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <benchmark/benchmark.h>
@@ -123,32 +117,11 @@ void BM_ConsoleInstrumentFrame(benchmark::State& state)
     const bool draw = state.range(1) != 0;
     const QSize size(1226 * scale, 760 * scale);
 
-    QSurfaceFormat format;
-    format.setSamples(0);
-    auto context = std::make_unique<QOpenGLContext>();
-    context->setFormat(format);
-    QOffscreenSurface surface;
-    surface.setFormat(format);
-    surface.create();
-    if (!context->create() || !context->makeCurrent(&surface)) {
-        state.SkipWithError("no OpenGL context");
+    OffscreenQuickScene scene(size);
+    if (!scene.error().empty()) {
+        state.SkipWithError(scene.error().c_str());
         return;
     }
-    QOpenGLFunctions* gl = context->functions();
-    GLuint texture = 0;
-    gl->glGenTextures(1, &texture);
-    gl->glBindTexture(GL_TEXTURE_2D, texture);
-    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size.width(), size.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-
-    QQuickRenderControl control;
-    QQuickWindow window(&control);
-    window.setGraphicsDevice(QQuickGraphicsDevice::fromOpenGLContext(context.get()));
-    if (!control.initialize()) {
-        state.SkipWithError("render control did not initialise");
-        return;
-    }
-    window.setRenderTarget(QQuickRenderTarget::fromOpenGLTexture(texture, size));
-    window.resize(size);
 
     QQmlEngine engine;
     QQmlComponent component(&engine);
@@ -158,35 +131,21 @@ void BM_ConsoleInstrumentFrame(benchmark::State& state)
         state.SkipWithError(component.errorString().toStdString().c_str());
         return;
     }
-    board->setParentItem(window.contentItem());
+    board->setParentItem(scene.contentItem());
     board->setTransformOrigin(QQuickItem::TopLeft);
     board->setScale(scale);
 
     double phase = 0;
-    const auto frame = [&] {
+    // The first frame builds the scene graph.
+    scene.polish();
+    scene.render();
+    for (auto _ : state) {
         board->setProperty("phase", phase);
         phase += 0.1;
-        control.polishItems();
-        if (!draw)
-            return;
-        control.beginFrame();
-        control.sync();
-        control.render();
-        control.endFrame();
-        gl->glFinish();
-    };
-    // The first frame builds the scene graph.
-    control.polishItems();
-    control.beginFrame();
-    control.sync();
-    control.render();
-    control.endFrame();
-    for (auto _ : state)
-        frame();
-
-    board.reset();
-    context->makeCurrent(&surface);
-    gl->glDeleteTextures(1, &texture);
+        scene.polish();
+        if (draw)
+            scene.render();
+    }
 }
 BENCHMARK(BM_ConsoleInstrumentFrame)
     ->ArgsProduct({{1, 2}, {0, 1}})

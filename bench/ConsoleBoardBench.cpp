@@ -1,17 +1,11 @@
 #include "control/MemoryDeviceControl.h"
 #include "engine/OfflineAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
+#include "OffscreenQuickScene.h"
 
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickGraphicsDevice>
 #include <QQuickItem>
-#include <QQuickRenderControl>
-#include <QQuickRenderTarget>
-#include <QQuickWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -33,32 +27,11 @@ void BM_ConsoleBoardMeterFrame(benchmark::State& state)
     const bool draw = state.range(1) != 0;
     const QSize size(1226 * scale, 760 * scale);
 
-    QSurfaceFormat format;
-    format.setSamples(0);
-    auto context = std::make_unique<QOpenGLContext>();
-    context->setFormat(format);
-    QOffscreenSurface surface;
-    surface.setFormat(format);
-    surface.create();
-    if (!context->create() || !context->makeCurrent(&surface)) {
-        state.SkipWithError("no OpenGL context");
+    OffscreenQuickScene scene(size);
+    if (!scene.error().empty()) {
+        state.SkipWithError(scene.error().c_str());
         return;
     }
-    QOpenGLFunctions* gl = context->functions();
-    GLuint texture = 0;
-    gl->glGenTextures(1, &texture);
-    gl->glBindTexture(GL_TEXTURE_2D, texture);
-    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size.width(), size.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-
-    QQuickRenderControl control;
-    QQuickWindow window(&control);
-    window.setGraphicsDevice(QQuickGraphicsDevice::fromOpenGLContext(context.get()));
-    if (!control.initialize()) {
-        state.SkipWithError("render control did not initialise");
-        return;
-    }
-    window.setRenderTarget(QQuickRenderTarget::fromOpenGLTexture(texture, size));
-    window.resize(size);
 
     SLMAudioEngine engine(std::make_unique<OfflineAudioOutput>(48000.0, 2), std::make_unique<MemoryDeviceControl>());
     QQmlEngine qml;
@@ -70,32 +43,21 @@ void BM_ConsoleBoardMeterFrame(benchmark::State& state)
         state.SkipWithError(component.errorString().toStdString().c_str());
         return;
     }
-    board->setParentItem(window.contentItem());
+    board->setParentItem(scene.contentItem());
     board->setTransformOrigin(QQuickItem::TopLeft);
     board->setScale(scale);
 
     double phase = 0;
-    const auto render = [&] {
-        control.beginFrame();
-        control.sync();
-        control.render();
-        control.endFrame();
-        gl->glFinish();
-    };
-    control.polishItems();
-    render();
+    scene.polish();
+    scene.render();
     for (auto _ : state) {
         const auto level = [&](double offset) { return 0.3 + 0.25 * std::sin(phase + offset); };
         engine.meters()->update(level(0), level(1), level(2), level(3), level(4), level(5), level(6));
         phase += 0.37;
-        control.polishItems();
+        scene.polish();
         if (draw)
-            render();
+            scene.render();
     }
-
-    board.reset();
-    context->makeCurrent(&surface);
-    gl->glDeleteTextures(1, &texture);
 }
 BENCHMARK(BM_ConsoleBoardMeterFrame)
     ->ArgsProduct({{1, 2}, {0, 1}})
