@@ -54,19 +54,9 @@ xdotool windowmove "$window" 0 0
 sleep 7 # past the start-up fade, so every voice is sounding
 
 tick=$(getconf CLK_TCK)
-snapshot() {
-  for t in /proc/"$pid"/task/*; do
-    [ -r "$t/stat" ] || continue
-    # The main thread by its id: its name can change under it.
-    name=$(tr ' ' '_' <"$t/comm")
-    [ "${t##*/}" = "$pid" ] && name=main
-    # utime + stime, the fields after the command's closing parenthesis
-    printf '%s %s %s\n' "${t##*/}" "$name" "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
-  done
-}
-snapshot >"$session/before"
+thread_cpu_ticks "$pid" >"$session/before"
 sleep "$seconds"
-snapshot >"$session/after"
+thread_cpu_ticks "$pid" >"$session/after"
 rss=$(awk '/VmRSS/ { print $2 }' /proc/"$pid"/status)
 hwm=$(awk '/VmHWM/ { print $2 }' /proc/"$pid"/status)
 geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')

@@ -29,19 +29,11 @@ xdotool windowmove "$main" 0 0
 sleep 7 # past the start-up fade, so every voice and meter moves
 
 tick=$(getconf CLK_TCK)
-snapshot() {
-  for t in /proc/"$pid"/task/*; do
-    [ -r "$t/stat" ] || continue
-    name=$(tr ' ' '_' <"$t/comm")
-    [ "${t##*/}" = "$pid" ] && name=main
-    printf '%s %s %s\n' "${t##*/}" "$name" "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
-  done
-}
 # measure <label>: one window of $seconds; per-thread percent into $session/<label>.<round>
 measure() {
-  snapshot >"$session/before"
+  thread_cpu_ticks "$pid" >"$session/before"
   sleep "$seconds"
-  snapshot >"$session/after"
+  thread_cpu_ticks "$pid" >"$session/after"
   join <(sort "$session/before") <(sort "$session/after") |
     awk -v tick="$tick" -v secs="$seconds" '{ printf "%s %s %.2f\n", $1, $2, ($5 - $3) / tick / secs * 100 }' >"$session/$1"
 }

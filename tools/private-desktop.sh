@@ -42,4 +42,17 @@ stop_private_desktop() {
   rm -rf "$session"
 }
 
+# thread_cpu_ticks PID: a line per thread of PID: its id, its name (the main
+# thread as "main", by its id: its name can change under it) and its CPU
+# time so far, utime + stime in clock ticks.
+thread_cpu_ticks() {
+  for t in /proc/"$1"/task/*; do
+    [ -r "$t/stat" ] || continue
+    name=$(tr ' ' '_' <"$t/comm")
+    [ "${t##*/}" = "$1" ] && name=main
+    # the fields after the command's closing parenthesis
+    printf '%s %s %s\n' "${t##*/}" "$name" "$(sed 's/.*) //' "$t/stat" | awk '{ print $12 + $13 }')"
+  done
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
