@@ -1,6 +1,7 @@
 #include "app/ContentView.h"
 
 #include "app/SLMMixerWindowController.h"
+#include "control/SLMAudioPresetManager.h"
 #include "engine/SLMAudioEngine.h"
 
 #include <QDateTime>
@@ -9,6 +10,7 @@
 ContentView::ContentView(const EngineFactory& makeEngine, QQmlEngine& qml, QObject* parent)
     : QObject(parent),
       m_audioEngine(makeEngine()),
+      m_presetManager(m_audioEngine ? std::make_unique<SLMAudioPresetManager>(m_audioEngine->parameters()) : nullptr),
       m_mixerWindowController(std::make_unique<SLMMixerWindowController>(qml))
 {
     m_cursorHide.fullScreenChanged = [this](bool) { emit isFullScreenChanged(); };

@@ -14,9 +14,11 @@
 class QQmlEngine;
 class QQuickWindow;
 class SLMAudioEngine;
+class SLMAudioPresetManager;
 class SLMMixerWindowController;
 Q_MOC_INCLUDE("engine/SLMAudioEngine.h")
 Q_MOC_INCLUDE("app/SLMMixerWindowController.h")
+Q_MOC_INCLUDE("control/SLMAudioPresetManager.h")
 
 // The main window's content: owns the sound engine and the mixer window
 // controller for the life of the window, feeds the engine the wall clock ten
@@ -26,6 +28,7 @@ class ContentView : public QObject {
     Q_OBJECT
     Q_PROPERTY(SLMAudioEngine* audioEngine READ audioEngine CONSTANT)
     Q_PROPERTY(SLMMixerWindowController* mixerWindowController READ mixerWindowController CONSTANT)
+    Q_PROPERTY(SLMAudioPresetManager* presetManager READ presetManager CONSTANT)
     Q_PROPERTY(bool isFullScreen READ isFullScreen NOTIFY isFullScreenChanged)
 
 public:
@@ -41,6 +44,8 @@ public:
 
     SLMAudioEngine* audioEngine() const { return m_audioEngine.get(); }
     SLMMixerWindowController* mixerWindowController() const { return m_mixerWindowController.get(); }
+    // Made with the engine at start, so the remembered mix plays from the first sample.
+    SLMAudioPresetManager* presetManager() const { return m_presetManager.get(); }
     bool isFullScreen() const { return m_cursorHide.isFullScreen(); }
     bool isPointerHidden() const { return m_cursor.isHidden(); }
 
@@ -60,6 +65,7 @@ private:
 
     // Declared in teardown order: the mixer window goes before the engine it shows.
     std::unique_ptr<SLMAudioEngine> m_audioEngine;
+    std::unique_ptr<SLMAudioPresetManager> m_presetManager;
     std::unique_ptr<SLMMixerWindowController> m_mixerWindowController;
     OverrideCursorVisibility m_cursor;
     TimerTaskScheduler m_scheduler;

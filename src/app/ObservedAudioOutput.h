@@ -21,6 +21,8 @@ public:
     void setRenderCallback(RenderCallback callback) override { m_output->setRenderCallback(std::move(callback)); }
     bool start(std::string& error) override;
     void stop() override { m_output->stop(); }
+    void setCorked(bool corked) override { m_output->setCorked(corked); }
+    void setStateListener(StateListener listener) override { m_output->setStateListener(std::move(listener)); }
 
 private:
     std::unique_ptr<AudioOutput> m_output;

@@ -42,4 +42,15 @@ public:
     virtual bool start(std::string& error) = 0;
     // Stops pulling; once this returns, no callback runs or will run.
     virtual void stop() = 0;
+
+    // Corked: the output stops pulling (the server and the render thread do
+    // no work) but keeps its stream; a stream remade after a loss keeps the
+    // state. Main thread; never waits for the server.
+    virtual void setCorked(bool corked) { (void)corked; }
+
+    // Whether the output currently reaches a server, reported on any thread
+    // whenever it changes (a lost server, a retry that found one). Outputs
+    // that cannot lose their server never call it.
+    using StateListener = std::function<void(bool reachesServer)>;
+    virtual void setStateListener(StateListener listener) { (void)listener; }
 };

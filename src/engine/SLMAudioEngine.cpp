@@ -1,6 +1,7 @@
 #include "engine/SLMAudioEngine.h"
 
 #include "engine/RenderCycle.h"
+#include "engine/SLMSleepTimer.h"
 
 #include <QDateTime>
 #include <QSocketNotifier>
@@ -38,6 +39,7 @@ SLMAudioEngine::SLMAudioEngine(std::unique_ptr<AudioOutput> output, std::unique_
     , m_systemOutput(new SLMSystemOutputVolume(std::move(deviceControl), this))
     , m_meters(new SLMAudioMeters(this))
     , m_spectrum(new SLMAudioSpectrum(this))
+    , m_sleepTimer(new SLMSleepTimer(*this, this))
     , m_output(std::move(output))
     , m_cycle(std::make_unique<RenderCycle>(
           RenderCycle::Sources{*m_parameters, *m_systemOutput, m_wallClockSecond, m_isFrozen},
@@ -95,6 +97,7 @@ void SLMAudioEngine::start()
         return;
     }
     m_running = true;
+    m_outputState = OutputState::live;
     report("SLM Audio Engine started — FREEZE + aggressive MUTE/SOLO online.");
 }
 
@@ -103,6 +106,31 @@ void SLMAudioEngine::setIsFrozen(bool frozen)
     emit objectWillChange();
     m_isFrozen.store(frozen, std::memory_order_relaxed);
     emit isFrozenChanged();
+}
+
+void SLMAudioEngine::play()
+{
+    emit objectWillChange();
+    m_isPlaying = true;
+    emit isPlayingChanged();
+}
+
+void SLMAudioEngine::pause() { pause(pauseFadeSeconds); }
+
+void SLMAudioEngine::pause(double fadeSeconds)
+{
+    Q_UNUSED(fadeSeconds);
+    emit objectWillChange();
+    m_isPlaying = false;
+    emit isPlayingChanged();
+}
+
+void SLMAudioEngine::togglePlayPause()
+{
+    if (m_isPlaying)
+        pause();
+    else
+        play();
 }
 
 void SLMAudioEngine::updateWallClock(const QDateTime& date)

@@ -18,6 +18,8 @@
 class QDateTime;
 class QSocketNotifier;
 class RenderCycle;
+class SLMSleepTimer;
+Q_MOC_INCLUDE("engine/SLMSleepTimer.h")
 
 // The one object that makes sound. It owns the listener's parameters, the
 // system output volume, the meters and the spectrum, and the synthesis state
@@ -30,8 +32,22 @@ class SLMAudioEngine : public QObject {
     Q_PROPERTY(SLMAudioMeters* meters READ meters CONSTANT)
     Q_PROPERTY(SLMAudioSpectrum* spectrum READ spectrum CONSTANT)
     Q_PROPERTY(bool isFrozen READ isFrozen WRITE setIsFrozen NOTIFY isFrozenChanged)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    Q_PROPERTY(OutputState outputState READ outputState NOTIFY outputStateChanged)
+    Q_PROPERTY(SLMSleepTimer* sleepTimer READ sleepTimer CONSTANT)
 
 public:
+    // Whether the sound reaches a sound server.
+    enum class OutputState {
+        live,             // playing, or paused with the stream corked
+        waitingForServer, // no server yet or lost; retrying in the background
+        unavailable,      // the output refused for good (no usable format)
+    };
+    Q_ENUM(OutputState)
+
+    static constexpr double pauseFadeSeconds = 0.5;
+    static constexpr double playFadeSeconds = 2.0;
+
     SLMAudioEngine(std::unique_ptr<AudioOutput> output, std::unique_ptr<OutputDeviceControl> deviceControl,
                    QObject* parent = nullptr);
     // Stops the output first; a render still in flight, or any later one,
@@ -45,6 +61,19 @@ public:
 
     bool isFrozen() const { return m_isFrozen.load(std::memory_order_relaxed); }
     void setIsFrozen(bool frozen);
+
+    // The transport. Starts playing. Pausing fades out over `pauseFadeSeconds`
+    // (or the given time) and then corks the output; playing uncorks and fades
+    // in over `playFadeSeconds`. A change during a fade reverses it from where
+    // it is. The evolution follows the wall clock either way.
+    bool isPlaying() const { return m_isPlaying; }
+    Q_INVOKABLE void play();
+    Q_INVOKABLE void pause();
+    Q_INVOKABLE void togglePlayPause();
+    void pause(double fadeSeconds);
+
+    OutputState outputState() const { return m_outputState; }
+    SLMSleepTimer* sleepTimer() const { return m_sleepTimer; }
 
     // The time of day, in local time, for the half-minute chime.
     Q_INVOKABLE void updateWallClock(const QDateTime& date);
@@ -69,6 +98,8 @@ signals:
     // Fires before isFrozen is stored.
     void objectWillChange();
     void isFrozenChanged();
+    void isPlayingChanged();
+    void outputStateChanged();
 
 private:
     struct RenderLink;
@@ -79,6 +110,7 @@ private:
     SLMSystemOutputVolume* m_systemOutput;
     SLMAudioMeters* m_meters;
     SLMAudioSpectrum* m_spectrum;
+    SLMSleepTimer* m_sleepTimer;
 
     std::atomic<bool> m_isFrozen{false};
     std::atomic<double> m_wallClockSecond{0.0};
@@ -90,4 +122,6 @@ private:
     std::shared_ptr<RenderLink> m_link;
     QSocketNotifier* m_meterNotifier = nullptr;
     bool m_running = false;
+    bool m_isPlaying = true;
+    OutputState m_outputState = OutputState::unavailable;
 };
