@@ -114,6 +114,7 @@ TEST(RenderTool, BadInputIsOneLineExitTwoAndNoFile)
         {"--out", "OUT", "--set", "0x1:reactorLevel=0.1"},
         {"--out", "OUT", "--set", "1:reactorLevel=0x1"},
         {"--out", "OUT", "--set", "1:reactorLevel=1e"},
+        {"--out", "OUT", "--rate", "8000\n"},
     };
     for (QStringList args : cases) {
         QTemporaryDir dir;

@@ -38,8 +38,12 @@ namespace {
 constexpr int exitBadInput = 2;
 constexpr int exitFailure = 1;
 
-int fail(const std::string& message, int status)
+// One line, whatever the arguments it quotes hold.
+int fail(std::string message, int status)
 {
+    for (std::size_t at = message.find_first_of("\r\n"); at != std::string::npos;
+         at = message.find_first_of("\r\n", at + 2))
+        message.replace(at, 1, message[at] == '\n' ? "\\n" : "\\r");
     std::fprintf(stderr, "starlume-render: %s\n", message.c_str());
     return status;
 }
