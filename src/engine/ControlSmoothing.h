@@ -3,6 +3,7 @@
 #include "control/SLMAudioParameters.h"
 #include "engine/SynthMath.h"
 
+#include <algorithm>
 #include <cmath>
 
 // The listener's ten continuous controls, glided per block (65 ms time
@@ -25,27 +26,36 @@ struct SmoothedControls {
 
 inline constexpr double controlGlideSeconds = 0.065;
 
+// Bounds far outside the faders (levels 0...1, master -60...+12 dB), so that
+// values moderately out of range still play along the same curve. Within
+// them every shaped value and every product of the voices stays finite: a
+// level of 100 shapes to a few thousand, +200 dB is a gain of 1e10.
+inline constexpr double controlLevelBound = 100.0;
+inline constexpr double controlDecibelBound = 200.0;
+
 // A non-finite control value would poison the glide for good, so it is
-// ignored until a usable value arrives.
-inline void glideTowards(double& smooth, double target, double k)
+// ignored until a usable value arrives. The bound keeps a huge target from
+// overflowing the glide, and makes the way back from it short.
+inline void glideTowards(double& smooth, double target, double k, double bound)
 {
     if (std::isfinite(target))
-        smooth = smooth + k * (target - smooth);
+        smooth = smooth + k * (std::clamp(target, -bound, bound) - smooth);
 }
 
 // Reads each control once, in a fixed order, and glides towards it.
 inline void glideControls(SmoothedControls& c, const SLMAudioParameters& p, double k)
 {
-    glideTowards(c.reactorLevel, p.reactorLevel(), k);
-    glideTowards(c.fieldLevel, p.fieldLevel(), k);
-    glideTowards(c.waveLevel, p.waveLevel(), k);
-    glideTowards(c.anomalyLevel, p.anomalyLevel(), k);
-    glideTowards(c.glowwormMasterDB, p.glowwormMasterDB(), k);
-    glideTowards(c.glowwormLevel, p.glowwormLevel(), k);
-    glideTowards(c.glowwormActivity, p.glowwormActivity(), k);
-    glideTowards(c.glowwormBrightness, p.glowwormBrightness(), k);
-    glideTowards(c.glowwormTrail, p.glowwormTrail(), k);
-    glideTowards(c.glowwormStereoTravel, p.glowwormStereoTravel(), k);
+    constexpr double level = controlLevelBound;
+    glideTowards(c.reactorLevel, p.reactorLevel(), k, level);
+    glideTowards(c.fieldLevel, p.fieldLevel(), k, level);
+    glideTowards(c.waveLevel, p.waveLevel(), k, level);
+    glideTowards(c.anomalyLevel, p.anomalyLevel(), k, level);
+    glideTowards(c.glowwormMasterDB, p.glowwormMasterDB(), k, controlDecibelBound);
+    glideTowards(c.glowwormLevel, p.glowwormLevel(), k, level);
+    glideTowards(c.glowwormActivity, p.glowwormActivity(), k, level);
+    glideTowards(c.glowwormBrightness, p.glowwormBrightness(), k, level);
+    glideTowards(c.glowwormTrail, p.glowwormTrail(), k, level);
+    glideTowards(c.glowwormStereoTravel, p.glowwormStereoTravel(), k, level);
 }
 
 // The level curve keeps each default fixed and bends around it: faders act

@@ -4,6 +4,7 @@
 #include "control/SLMAudioParameters.h"
 #include "control/SLMSystemOutputVolume.h"
 #include "engine/MeterHandoff.h"
+#include "engine/VoiceRecovery.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,10 @@ double volumeFactor(double volume) { return volume > 0.0 ? std::min(volume, 1.0)
 std::int64_t meterBudget(double rate) { return std::max<std::int64_t>(samplesFor(rate / 30.0), 1); }
 
 void raisePeak(double& peak, double magnitude) { peak = std::max(peak, magnitude); }
+
+// tanh keeps the master within [-1, 1] for anything but NaN; a NaN frame,
+// before its voice is reset at the end of the block, is played as silence.
+double playable(double x) { return std::isnan(x) ? 0.0 : x; }
 
 } // namespace
 
@@ -111,8 +116,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
         const double drive = 0.88 + 0.12 * (m.MD + 1.0) / 2.0;
         const double innerL = std::tanh(drive * (reactorBus + fieldL + waveL + anomalyL));
         const double innerR = std::tanh(drive * (reactorBus + fieldR + waveR + anomalyR));
-        const double outL = std::tanh(0.92 * (innerL + glowwormL)) * g;
-        const double outR = std::tanh(0.92 * (innerR + glowwormR)) * g;
+        const double outL = playable(std::tanh(0.92 * (innerL + glowwormL)) * g);
+        const double outR = playable(std::tanh(0.92 * (innerR + glowwormR)) * g);
         const double mono = outL + outR;
 
         // The analyser gets its own copy of the block, so writing on from index 0 is safe.
@@ -160,6 +165,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
         advanceGlowwormPulse(st.glowworm, glowwormBlock);
     }
 
+    silenceNonFiniteVoices(st);
     publishMeters(n, r);
 }
 

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,6 +120,34 @@ TEST_F(SnapshotTool, OpenGLRendererDrawsTheSamePicture)
     EXPECT_LT(difference / (3.0 * a.width() * a.height()), 8.0);
 }
 
+// 12000 x 12000 is within the tool's range but, multisampled, beyond what a
+// software OpenGL driver will allocate: either a real picture or a clear
+// failure, never a blank file.
+TEST_F(SnapshotTool, AFrameTheOpenGLPathCannotMakeIsAnErrorNotABlankFile)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        GTEST_SKIP() << "no display for an OpenGL context";
+    const QString out = path("huge.png");
+    const ToolRun run = snapshot({"--at", "2024-05-04T10:09:40", "--size", "12000x12000", "--renderer", "gl", "--out", out});
+    if (run.exitCode == 0) {
+        QImageReader reader(out);
+        reader.setScaledSize(QSize(120, 120));
+        const QImage small = reader.read();
+        ASSERT_EQ(small.size(), QSize(120, 120));
+        bool drawn = false;
+        for (int y = 0; y < small.height() && !drawn; ++y)
+            for (int x = 0; x < small.width() && !drawn; ++x)
+                drawn = qAlpha(small.pixel(x, y)) != 0;
+        EXPECT_TRUE(drawn) << "an all-transparent picture";
+        return;
+    }
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.stdErr.count('\n'), 1) << run.stdErr.toStdString();
+    EXPECT_TRUE(run.stdErr.startsWith("starlume-snapshot: ")) << run.stdErr.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
 TEST_F(SnapshotTool, BadInputIsOneErrorLineAndStatusTwo)
 {
     const QString out = path("bad.png");
@@ -134,6 +163,13 @@ TEST_F(SnapshotTool, BadInputIsOneErrorLineAndStatusTwo)
         {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--out", out, "--colour", "red"},
         {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--out", out, "--scale"},
         {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--out", path("missing/dir/x.png")},
+        // The frame values cannot be written: the picture goes too.
+        {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--out", out, "--frame", path("missing/f.json")},
+        // Numbers are plain decimal digits, nothing around them.
+        {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--scale", " 2", "--out", out},
+        {"--at", "2024-01-01T03:00:00", "--size", "10x10", "--scale", "0x2", "--out", out},
+        {"--at", "2024-01-01T03:00:00", "--size", "10x10\n", "--out", out},
+        {"--at", "@1700000000\n", "--size", "10x10", "--out", out},
     };
     for (const QStringList& args : cases) {
         const ToolRun run = snapshot(args);

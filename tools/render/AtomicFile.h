@@ -2,9 +2,14 @@
 
 #include <string>
 
-// A file that appears under its name only when complete: it is written to a
-// temporary file in the target's directory and renamed over the target on
-// commit(). Until then, and if anything fails, the target is left as it was.
+// A file that appears under its name only when complete: it is written to an
+// unnamed temporary file in the target's directory (O_TMPFILE), which is
+// linked and renamed over the target on commit(). Where the file system has
+// no unnamed files, a hidden ".NAME.XXXXXX" file takes its place; it is held
+// locked while in use, so the next run can tell a dead run's leftovers from a
+// live one's and remove them. Until commit, and if anything fails, the target
+// is left as it was. Only a regular file is ever replaced (through a symbolic
+// link, the file it names); any other kind of target is refused.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -26,8 +31,11 @@ public:
     static void discardAllFromSignal();
 
 private:
+    bool openNamed(const std::string& directory, const std::string& base, std::string& error);
+    bool linkUnnamed(std::string& error);
+
     std::string m_target;
-    std::string m_temp;
+    std::string m_temp; // empty while the file has no name
     int m_fd = -1;
     int m_slot = -1;
 };

@@ -13,7 +13,8 @@ const char* const renderUsage =
     "usage: starlume-render --out FILE.wav [--rate HZ] [--channels N] [--block N] [--seconds S]\n"
     "                       [--clock SECOND] [--set T:NAME=VALUE]... [--meters FILE.csv] [--spectrum FILE.csv]\n"
     "\n"
-    "Renders the soundscape offline to a 32-bit float WAV file of max(N, 2) channels.\n"
+    "Renders the soundscape offline to a 32-bit float WAV file of max(N, 2) channels (RF64 past 4 GiB).\n"
+    "  --out FILE.wav      a new file or a regular file to replace; - for standard output\n"
     "  --rate HZ           sample rate of the device (48000)\n"
     "  --channels N        channel count of the device (2)\n"
     "  --block N           frames per render block; the last may be shorter (512)\n"
@@ -31,9 +32,40 @@ constexpr double maxRate = 1'000'000.0;
 constexpr double maxChannels = 64.0;
 constexpr double maxBlock = 1 << 20;
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Plain decimal notation, optionally with an exponent. strtod alone would
+// also take hexadecimal ("0x10"), "inf", "nan" and leading blanks.
+bool isDecimal(const std::string& text)
+{
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    for (; i < n && isDigit(text[i]); ++i)
+        ++digits;
+    if (i < n && text[i] == '.')
+        for (++i; i < n && isDigit(text[i]); ++i)
+            ++digits;
+    if (digits == 0)
+        return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        std::size_t exponentDigits = 0;
+        for (; i < n && isDigit(text[i]); ++i)
+            ++exponentDigits;
+        if (exponentDigits == 0)
+            return false;
+    }
+    return i == n;
+}
+
 std::optional<double> parseNumber(const std::string& text)
 {
-    if (text.empty())
+    if (!isDecimal(text))
         return std::nullopt;
     errno = 0;
     char* end = nullptr;

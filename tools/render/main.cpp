@@ -2,9 +2,11 @@
 // builds its engine but against an offline output, to a 32-bit float WAV file.
 // Optionally writes every meter hand-off and every analysed spectrum block as
 // CSV lines. Bad input: one line on stderr, exit status 2, no file written.
+// "--out -" streams the WAV to standard output.
 
 #include "AtomicFile.h"
 #include "RenderOptions.h"
+#include "WavOutput.h"
 
 #include "analysis/SLMAudioMeters.h"
 #include "analysis/SLMAudioSpectrum.h"
@@ -21,9 +23,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +38,12 @@ namespace {
 constexpr int exitBadInput = 2;
 constexpr int exitFailure = 1;
 
-int fail(const std::string& message, int status)
+// One line, whatever the arguments it quotes hold.
+int fail(std::string message, int status)
 {
+    for (std::size_t at = message.find_first_of("\r\n"); at != std::string::npos;
+         at = message.find_first_of("\r\n", at + 2))
+        message.replace(at, 1, message[at] == '\n' ? "\\n" : "\\r");
     std::fprintf(stderr, "starlume-render: %s\n", message.c_str());
     return status;
 }
@@ -99,6 +108,68 @@ private:
     std::FILE* m_stream = nullptr;
 };
 
+bool writeAll(int fd, const void* data, std::size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The WAV as a stream: the header, its sizes known in advance, then the
+// samples as they come. Nothing is rewound, so a pipe will do.
+class WavStream {
+public:
+    static_assert(std::endian::native == std::endian::little, "WAV samples are little-endian");
+
+    // Takes standard output for the samples and points it at standard error,
+    // where the engine's own lines then go.
+    bool open(std::string& error)
+    {
+        std::fflush(stdout);
+        m_fd = ::dup(STDOUT_FILENO);
+        if (m_fd < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+            error = std::string("cannot write to standard output: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+
+    bool start(std::uint32_t rate, std::uint32_t channels, long long frames, std::string& error)
+    {
+        const auto header = wavHeaderFor(rate, channels, static_cast<std::uint64_t>(frames), error);
+        return header && write(header->data(), header->size(), error);
+    }
+
+    bool write(const void* data, std::size_t size, std::string& error)
+    {
+        if (writeAll(m_fd, data, size))
+            return true;
+        error = std::string("cannot write to standard output: ") + std::strerror(errno);
+        return false;
+    }
+
+    bool finish(std::string& error)
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) == 0)
+            return true;
+        error = std::string("cannot write to standard output: ") + std::strerror(errno);
+        return false;
+    }
+
+private:
+    int m_fd = -1;
+};
+
 std::vector<double> meterValues(const SLMAudioMeters& m)
 {
     return {m.reactorDB(),     m.fieldDB(),     m.waveDB(),          m.anomalyDB(),       m.glowwormDB(),
@@ -145,10 +216,12 @@ int main(int argc, char** argv)
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, onSignal);
 
+    const bool toStream = options.out == "-";
     AtomicFile wavFile;
+    WavStream wavStream;
     CsvFile metersCsv;
     CsvFile spectrumCsv;
-    if (!wavFile.open(options.out, error))
+    if (toStream ? !wavStream.open(error) : !wavFile.open(options.out, error))
         return fail(error, exitBadInput);
     if (!options.metersPath.empty() && !metersCsv.open(options.metersPath, error))
         return fail(error, exitBadInput);
@@ -165,18 +238,23 @@ int main(int argc, char** argv)
         return fail("the engine did not start", exitFailure);
     const std::uint32_t channels = output.streamChannels();
 
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(options.rate);
-    info.channels = static_cast<int>(channels);
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* wav = sf_open_fd(wavFile.descriptor(), SFM_WRITE, &info, SF_FALSE);
-    if (!wav)
-        return fail("cannot write '" + options.out + "': " + sf_strerror(nullptr), exitBadInput);
-    // The peak chunk carries a time stamp; without it the same render gives the same file.
-    sf_command(wav, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
-
     const double rate = options.rate;
     const long long totalFrames = static_cast<long long>(std::floor(options.seconds * rate));
+
+    SNDFILE* wav = nullptr;
+    if (toStream) {
+        if (!wavStream.start(options.rate, channels, totalFrames, error))
+            return fail(error, exitFailure);
+    } else {
+        SF_INFO info{};
+        info.samplerate = static_cast<int>(options.rate);
+        info.channels = static_cast<int>(channels);
+        info.format = wavFormatOf(wavContainerFor(static_cast<std::uint64_t>(totalFrames), channels));
+        wav = sf_open_fd(wavFile.descriptor(), SFM_WRITE, &info, SF_FALSE);
+        if (!wav)
+            return fail("cannot write '" + options.out + "': " + sf_strerror(nullptr), exitBadInput);
+        configureWav(wav);
+    }
     long long blockEnd = 0;
 
     // The analysis publishes one change per analysed block.
@@ -208,7 +286,10 @@ int main(int argc, char** argv)
             for (std::uint32_t i = 0; i < n; ++i)
                 frames[static_cast<std::size_t>(i) * channels + c] = samples[i];
         }
-        if (sf_writef_float(wav, frames.data(), n) != n) {
+        if (toStream) {
+            if (!wavStream.write(frames.data(), static_cast<std::size_t>(n) * channels * sizeof(float), error))
+                return fail(error, exitFailure);
+        } else if (sf_writef_float(wav, frames.data(), n) != n) {
             const std::string reason = sf_strerror(wav);
             sf_close(wav);
             return fail("cannot write '" + options.out + "': " + reason, exitFailure);
@@ -224,6 +305,11 @@ int main(int argc, char** argv)
         first = blockEnd;
     }
 
+    if (toStream) {
+        if (!wavStream.finish(error) || !metersCsv.commit(error) || !spectrumCsv.commit(error))
+            return fail(error, exitFailure);
+        return 0;
+    }
     if (sf_close(wav) != 0)
         return fail("cannot write '" + options.out + "'", exitFailure);
     if (!wavFile.commit(error) || !metersCsv.commit(error) || !spectrumCsv.commit(error))

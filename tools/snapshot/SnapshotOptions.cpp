@@ -16,9 +16,9 @@ int fractionMs(const QString& digits) { return digits.isEmpty() ? 0 : digits.lef
 
 std::optional<qint64> parseSnapshotTime(const QString& text, QString& error)
 {
-    static const QRegularExpression epoch(QStringLiteral("^@(-?)(\\d{1,12})(?:\\.(\\d{1,3}))?$"));
+    static const QRegularExpression epoch(QStringLiteral("^@(-?)([0-9]{1,12})(?:\\.([0-9]{1,3}))?\\z"));
     static const QRegularExpression iso(
-        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})(?:\\.(\\d{1,3}))?$"));
+        QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,3}))?\\z"));
 
     if (const auto m = epoch.match(text); m.hasMatch()) {
         const qint64 ms = m.captured(2).toLongLong() * 1000 + fractionMs(m.captured(3));
@@ -84,7 +84,7 @@ std::optional<SnapshotOptions> parseSnapshotOptions(const QStringList& args, QSt
             options.epochMs = *ms;
             haveAt = true;
         } else if (name == QLatin1String("--size")) {
-            static const QRegularExpression wxh(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+            static const QRegularExpression wxh(QStringLiteral("^([0-9]{1,5})x([0-9]{1,5})\\z"));
             const auto m = wxh.match(value);
             const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
             const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
@@ -95,8 +95,11 @@ std::optional<SnapshotOptions> parseSnapshotOptions(const QStringList& args, QSt
             options.size = QSize(w, h);
             haveSize = true;
         } else if (name == QLatin1String("--scale")) {
-            bool ok = false;
-            const double f = value.toDouble(&ok);
+            // Decimal only: toDouble alone would also take blanks around the number.
+            static const QRegularExpression decimal(
+                QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\z"));
+            bool ok = decimal.match(value).hasMatch();
+            const double f = ok ? value.toDouble(&ok) : 0.0;
             if (!ok || !std::isfinite(f) || f <= 0 || f > 16) {
                 error = QStringLiteral("invalid --scale '%1' (expected a number above 0, at most 16)").arg(value);
                 return std::nullopt;

@@ -10,9 +10,9 @@
 #include "clock/QPainterClockRenderer.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
+#include <QSaveFile>
 
 #include <cmath>
 #include <cstdio>
@@ -20,10 +20,57 @@
 
 namespace {
 
-int fail(const QString& message)
+// Qt's own warnings (a driver short of memory, say) are held back: a failed
+// run says one line, and a good one passes them on at the end.
+QtMessageHandler qtHandler = nullptr;
+QList<std::pair<QtMsgType, QString>>* heldMessages = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
+    if (type == QtFatalMsg || !heldMessages)
+        qtHandler(type, context, message);
+    else
+        heldMessages->append({type, message});
+}
+
+// One line, whatever the arguments it quotes hold.
+int fail(QString message)
+{
+    message.replace(u'\n', QLatin1String("\\n")).replace(u'\r', QLatin1String("\\r"));
     std::fprintf(stderr, "starlume-snapshot: %s\n", qPrintable(message));
     return 2;
+}
+
+int succeed()
+{
+    if (heldMessages) {
+        for (const auto& [type, message] : *heldMessages)
+            qtHandler(type, QMessageLogContext(), message);
+    }
+    return 0;
+}
+
+// Both files appear, or neither: each is written beside its target first.
+bool saveOutputs(const QImage& image, const QString& pngPath, const QString& jsonPath, const QByteArray& json,
+                 QString& error)
+{
+    QSaveFile png(pngPath);
+    if (!png.open(QIODevice::WriteOnly) || !image.save(&png, "PNG")) {
+        error = QStringLiteral("cannot write '%1'").arg(pngPath);
+        return false;
+    }
+    if (!jsonPath.isEmpty()) {
+        QSaveFile frame(jsonPath);
+        if (!frame.open(QIODevice::WriteOnly) || frame.write(json) != json.size() || !frame.commit()) {
+            error = QStringLiteral("cannot write '%1'").arg(jsonPath);
+            return false; // the PNG is discarded with its QSaveFile
+        }
+    }
+    if (!png.commit()) {
+        error = QStringLiteral("cannot write '%1'").arg(pngPath);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -34,13 +81,17 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
 
+    QList<std::pair<QtMsgType, QString>> held;
+    heldMessages = &held;
+    qtHandler = qInstallMessageHandler(holdMessage);
+
     QString error;
     const auto options = parseSnapshotOptions(args, error);
     if (!options)
         return fail(error);
     if (options->help) {
         std::printf("%s\n", snapshotUsage);
-        return 0;
+        return succeed();
     }
 
     // Only the OpenGL renderer needs a window system; the painter draws into memory.
@@ -71,15 +122,10 @@ int main(int argc, char** argv)
             return fail(QStringLiteral("cannot allocate a %1x%2 image").arg(pixels.width()).arg(pixels.height()));
     }
 
-    if (!image.save(options->out, "PNG"))
-        return fail(QStringLiteral("cannot write '%1'").arg(options->out));
-
-    if (!options->frameJson.isEmpty()) {
-        QFile file(options->frameJson);
-        const QByteArray json =
-            QJsonDocument(clockFrameJson(frame, minuteTravellerHead(frame))).toJson(QJsonDocument::Indented);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(json) != json.size())
-            return fail(QStringLiteral("cannot write '%1'").arg(options->frameJson));
-    }
-    return 0;
+    QByteArray json;
+    if (!options->frameJson.isEmpty())
+        json = QJsonDocument(clockFrameJson(frame, minuteTravellerHead(frame))).toJson(QJsonDocument::Indented);
+    if (!saveOutputs(image, options->out, options->frameJson, json, error))
+        return fail(error);
+    return succeed();
 }

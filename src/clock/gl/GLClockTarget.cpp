@@ -42,7 +42,11 @@ bool GLClockTarget::ensure(QSize pixelSize)
         plain.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
     }
     m_resolved = std::make_unique<QOpenGLFramebufferObject>(pixelSize, plain);
-    if (!m_resolved->isValid() || (m_multisampled && !m_multisampled->isValid())) {
+    // When the driver cannot allocate the depth and stencil buffer, Qt quietly
+    // makes the framebuffer without it; the clock cannot be drawn into that.
+    QOpenGLFramebufferObject& drawn = m_multisampled ? *m_multisampled : *m_resolved;
+    if (!m_resolved->isValid() || !drawn.isValid()
+        || drawn.attachment() != QOpenGLFramebufferObject::CombinedDepthStencil) {
         release();
         return false;
     }

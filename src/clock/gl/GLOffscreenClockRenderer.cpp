@@ -90,10 +90,22 @@ QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize
         m_error = QStringLiteral("no %1x%2 framebuffer could be created").arg(pixelSize.width()).arg(pixelSize.height());
         return {};
     }
+    QOpenGLFunctions* gl = m_context->functions();
+    while (gl->glGetError() != GL_NO_ERROR) {
+    }
     m_target->bindForDrawing();
     m_renderer->render(list, pixelSize, devicePixelRatio);
     m_target->resolve();
     QImage image = m_target->toImage();
+    // A driver short of memory may leave the picture undrawn without
+    // failing anything else: better no image than a blank one.
+    if (const GLenum glError = gl->glGetError(); glError != GL_NO_ERROR) {
+        m_error = QStringLiteral("OpenGL error 0x%1 while drawing %2x%3 pixels")
+                      .arg(glError, 0, 16)
+                      .arg(pixelSize.width())
+                      .arg(pixelSize.height());
+        return {};
+    }
     image.setDevicePixelRatio(devicePixelRatio);
     return image;
 }
