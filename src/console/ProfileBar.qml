@@ -73,6 +73,7 @@ HardwarePanelSurface {
             objectName: "notSaved"
             anchors.verticalCenter: parent.verticalCenter
             visible: root.saveFailing
+            leftPadding: 4
             spacing: 5
             Accessible.role: Accessible.StaticText
             Accessible.name: "Not saved: the settings cannot be written"
