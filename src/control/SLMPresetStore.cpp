@@ -53,6 +53,7 @@ QString failureCause(const QString& path)
 }
 
 struct WriteOutcome {
+    QString path;
     bool ok = true;
     QString cause;
 };
@@ -126,7 +127,7 @@ struct SLMPresetStore::Shared {
             settings.reset();
             QSaveFile clean(path);
             if (!clean.open(QIODevice::WriteOnly) || !clean.commit())
-                return {false, failureCause(path)};
+                return {path, false, failureCause(path)};
             settings = openSettings(file);
             for (auto it = readable.cbegin(); it != readable.cend(); ++it)
                 settings->setValue(it.key(), it.value());
@@ -137,8 +138,8 @@ struct SLMPresetStore::Shared {
             settings->setValue(QLatin1String(activePresetKey), *values.active);
         settings->sync();
         if (settings->status() == QSettings::NoError)
-            return {};
-        return {false, failureCause(path)};
+            return {path, true, {}};
+        return {path, false, failureCause(path)};
     }
 
     // Writer thread. Once per store: a file that stays unwritable is not
@@ -168,8 +169,8 @@ struct SLMPresetStore::Shared {
             loggedCauses.clear();
         } else if (!loggedCauses.contains(outcome.cause)) {
             loggedCauses.insert(outcome.cause);
-            qCWarning(lcSettings, "The settings cannot be saved to %s: %s.",
-                      qPrintable(openSettings(file)->fileName()), qPrintable(outcome.cause));
+            qCWarning(lcSettings, "The settings cannot be saved to %s: %s.", qPrintable(outcome.path),
+                      qPrintable(outcome.cause));
         }
         if (failing != !outcome.ok) {
             failing = !outcome.ok;
