@@ -13,6 +13,11 @@ ContentView::ContentView(const EngineFactory& makeEngine, QQmlEngine& qml, QObje
       m_presetManager(m_audioEngine ? std::make_unique<SLMAudioPresetManager>(m_audioEngine->parameters()) : nullptr),
       m_mixerWindowController(std::make_unique<SLMMixerWindowController>(qml))
 {
+    // The mix the listener left: in the parameters before the start-up fade
+    // lets the first sample through, so the CUSTOM lamp (or STORM's) is true.
+    if (m_presetManager)
+        m_presetManager->restoreRemembered();
+
     m_cursorHide.fullScreenChanged = [this](bool) { emit isFullScreenChanged(); };
     connect(&m_fullScreenWatcher, &FullScreenWatcher::windowEnteredFullScreen, this,
             [this](QWindow* window) { m_cursorHide.windowEnteredFullScreen(window); });
@@ -75,7 +80,7 @@ void ContentView::tick()
 
 void ContentView::openMixer()
 {
-    m_mixerWindowController->show(m_audioEngine.get());
+    m_mixerWindowController->show(m_audioEngine.get(), m_presetManager.get());
 }
 
 void ContentView::toggleFullScreen()

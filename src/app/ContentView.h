@@ -44,7 +44,8 @@ public:
 
     SLMAudioEngine* audioEngine() const { return m_audioEngine.get(); }
     SLMMixerWindowController* mixerWindowController() const { return m_mixerWindowController.get(); }
-    // Made with the engine at start, so the remembered mix plays from the first sample.
+    // Made with the engine at start, so the remembered mix plays from the
+    // first sample; the console shows and changes this same one.
     SLMAudioPresetManager* presetManager() const { return m_presetManager.get(); }
     bool isFullScreen() const { return m_cursorHide.isFullScreen(); }
     bool isPointerHidden() const { return m_cursor.isHidden(); }

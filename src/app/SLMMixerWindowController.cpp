@@ -2,6 +2,7 @@
 
 #include "app/SLMResizableMixerHost.h"
 #include "app/WindowActivation.h"
+#include "control/SLMAudioPresetManager.h"
 #include "engine/SLMAudioEngine.h"
 
 #include <QQmlComponent>
@@ -16,13 +17,13 @@ SLMMixerWindowController::SLMMixerWindowController(QQmlEngine& qml, QObject* par
 
 SLMMixerWindowController::~SLMMixerWindowController() = default;
 
-void SLMMixerWindowController::show(SLMAudioEngine* audioEngine)
+void SLMMixerWindowController::show(SLMAudioEngine* audioEngine, SLMAudioPresetManager* presetManager)
 {
     if (m_mixerWindow) {
         bringForward(*m_mixerWindow);
         return;
     }
-    m_mixerWindow = createWindow(audioEngine);
+    m_mixerWindow = createWindow(audioEngine, presetManager);
     if (!m_mixerWindow)
         return;
     m_mixerWindow->installEventFilter(this);
@@ -36,7 +37,8 @@ void SLMMixerWindowController::show(SLMAudioEngine* audioEngine)
     emit mixerWindowChanged();
 }
 
-std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEngine* audioEngine)
+std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEngine* audioEngine,
+                                                                    SLMAudioPresetManager* presetManager)
 {
     static const bool registered = [] {
         SLMResizableMixerHost::registerQmlType();
@@ -46,7 +48,8 @@ std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEng
 
     QQmlComponent component(&m_qml, QUrl(QStringLiteral("qrc:/starlume/qml/MixerWindow.qml")));
     std::unique_ptr<QObject> object(
-        component.createWithInitialProperties({{QStringLiteral("audioEngine"), QVariant::fromValue<QObject*>(audioEngine)}}));
+        component.createWithInitialProperties({{QStringLiteral("audioEngine"), QVariant::fromValue<QObject*>(audioEngine)},
+                                               {QStringLiteral("presetManager"), QVariant::fromValue<QObject*>(presetManager)}}));
     auto* window = qobject_cast<QQuickWindow*>(object.get());
     if (!window) {
         qWarning("Starlume: the mixer window could not be created: %s", qPrintable(component.errorString()));

@@ -8,6 +8,7 @@
 class QQmlEngine;
 class QQuickWindow;
 class SLMAudioEngine;
+class SLMAudioPresetManager;
 Q_MOC_INCLUDE(<QQuickWindow>)
 
 // Creates the mixer window on the first request, brings the same window back on
@@ -24,8 +25,9 @@ public:
     explicit SLMMixerWindowController(QQmlEngine& qml, QObject* parent = nullptr);
     ~SLMMixerWindowController() override;
 
-    // Shows the mixer window for `audioEngine`, creating it on first use.
-    void show(SLMAudioEngine* audioEngine);
+    // Shows the mixer window for `audioEngine`, creating it on first use. The
+    // console uses `presetManager` when given, else makes its own.
+    void show(SLMAudioEngine* audioEngine, SLMAudioPresetManager* presetManager = nullptr);
 
     QQuickWindow* mixerWindow() const { return m_mixerWindow.get(); }
 
@@ -36,7 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::unique_ptr<QQuickWindow> createWindow(SLMAudioEngine* audioEngine);
+    std::unique_ptr<QQuickWindow> createWindow(SLMAudioEngine* audioEngine, SLMAudioPresetManager* presetManager);
 
     QQmlEngine& m_qml;
     std::unique_ptr<QQuickWindow> m_mixerWindow;

@@ -5,13 +5,52 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
 // Generous: a busy instance is still the running one, and must not get a twin.
 constexpr int activateTimeoutMs = 5000;
 const QString applicationInterface = QStringLiteral("org.freedesktop.Application");
+
+QByteArray processName(const QString& proc)
+{
+    QFile comm(proc + QStringLiteral("/comm"));
+    return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
+}
+
+// Whether `pid` runs this program: the same executable, or, where that link
+// cannot be read (another user's process, a binary replaced since it
+// started), the same process name.
+bool isRunningStarlume(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+    const QString proc = QStringLiteral("/proc/%1").arg(pid);
+    const QString exe = QFileInfo(proc + QStringLiteral("/exe")).symLinkTarget();
+    if (!exe.isEmpty() && exe == QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget())
+        return true;
+    const QByteArray name = processName(proc);
+    return !name.isEmpty() && name == processName(QStringLiteral("/proc/self"));
+}
+
+// A holder keeps an flock on its lock file from the moment it creates it, so
+// this also sees one that has not written its process id yet.
+bool someoneHolds(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == -1 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
 
 } // namespace
 
@@ -104,10 +143,34 @@ SingleInstance::Claim SingleInstance::claimLockFile()
 
     qint64 pid = 0;
     QString host, app;
-    m_lock->getLockInfo(&pid, &host, &app);
+    const bool readable = m_lock->getLockInfo(&pid, &host, &app);
+    if (readable && isRunningStarlume(pid)) {
+        m_lock.reset();
+        m_message = QStringLiteral("Starlume is already running (process %1, lock file %2); not starting a second one.")
+                        .arg(pid)
+                        .arg(m_lockFilePath);
+        return Claim::heldByOther;
+    }
+
+    // Stale: empty, garbage, a folder, or left by a process that is gone or
+    // is something else now. QLockFile removes the file only if no live
+    // holder keeps its flock on it.
+    if (QFileInfo(m_lockFilePath).isDir())
+        QDir().rmdir(m_lockFilePath);
+    else
+        m_lock->removeStaleLockFile();
+    if (m_lock->tryLock(0))
+        return Claim::primary;
+
+    if (someoneHolds(m_lockFilePath)) {
+        // Another start that has just created the lock.
+        m_lock.reset();
+        m_message = QStringLiteral("Starlume is already starting (lock file %1); not starting a second one.")
+                        .arg(m_lockFilePath);
+        return Claim::heldByOther;
+    }
+    // A lock that cannot be cleared (a folder with something in it, a file
+    // not ours to remove) must not keep the soundscape from starting.
     m_lock.reset();
-    m_message = QStringLiteral("Starlume is already running (process %1, lock file %2); not starting a second one.")
-                    .arg(pid)
-                    .arg(m_lockFilePath);
-    return Claim::heldByOther;
+    return Claim::primary;
 }

@@ -11,7 +11,8 @@
 // session bus and answers org.freedesktop.Application.Activate; later ones ask
 // it to raise its window and leave. Bus names vanish with their process, so a
 // crash never blocks the next start. Without a session bus a lock file in the
-// runtime directory stands in (a lock whose process is gone counts as stale).
+// runtime directory stands in: a lock whose owner cannot be read, or is not a
+// running Starlume, counts as stale.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "console/ConsoleBoard.h"
 
 #include "control/SLMAudioPresetManager.h"
+#include "control/SLMControlRanges.h"
 #include "engine/SLMAudioEngine.h"
 
 #include <QQuickWindow>
@@ -23,10 +24,10 @@ void insertAll(QVariantMap& map, std::initializer_list<std::pair<QString, QVaria
         map.insert(key, value);
 }
 
-QVariantMap voice(const char* key, const char* title, const char* subtitle, double upper, double defaultValue)
+QVariantMap voice(const char* key, const char* title, const char* subtitle, slm::ControlRange range, double defaultValue)
 {
     const QString name = QString::fromLatin1(key);
-    QVariantMap strip = fader(key, 0.0, upper, defaultValue);
+    QVariantMap strip = fader(key, range.lower, range.upper, defaultValue);
     insertAll(strip, {
         {QStringLiteral("title"), QString::fromLatin1(title)},
         {QStringLiteral("subtitle"), QString::fromLatin1(subtitle)},
@@ -39,9 +40,10 @@ QVariantMap voice(const char* key, const char* title, const char* subtitle, doub
     return strip;
 }
 
-QVariantMap creatureControl(const char* key, const char* title, const char* property, double upper, double defaultValue)
+QVariantMap creatureControl(const char* key, const char* title, const char* property, slm::ControlRange range,
+                            double defaultValue)
 {
-    QVariantMap control = fader(key, 0.0, upper, defaultValue);
+    QVariantMap control = fader(key, range.lower, range.upper, defaultValue);
     control.insert(QStringLiteral("title"), QString::fromLatin1(title));
     control.insert(QStringLiteral("level"), QString::fromLatin1(property));
     return control;
@@ -61,9 +63,10 @@ void ConsoleBoard::setAudioEngine(SLMAudioEngine* engine)
     m_audioEngine = engine;
     if (engine)
         m_frozenConnection = connect(engine, &SLMAudioEngine::isFrozenChanged, this, &ConsoleBoard::isFrozenChanged);
-    // A manager follows the parameters it was made for; a new engine needs a new one.
-    if (m_presetManager) {
-        m_presetManager.reset();
+    // A manager follows the parameters it was made for; a new engine needs a
+    // new one. A given manager is its giver's to match.
+    if (m_ownPresetManager) {
+        m_ownPresetManager.reset();
         emit presetManagerChanged();
     }
     emit audioEngineChanged();
@@ -77,9 +80,31 @@ SLMAudioSpectrum* ConsoleBoard::spectrum() const { return m_audioEngine ? m_audi
 
 SLMAudioPresetManager* ConsoleBoard::presetManager()
 {
-    if (!m_presetManager && m_audioEngine)
-        m_presetManager = std::make_unique<SLMAudioPresetManager>(m_audioEngine->parameters());
-    return m_presetManager.get();
+    if (m_givenPresetManager)
+        return m_givenPresetManager;
+    // Not before completion: the manager may still be on its way from the
+    // window, and bindings read this property early.
+    if (!m_ownPresetManager && m_audioEngine && isComponentComplete())
+        m_ownPresetManager = std::make_unique<SLMAudioPresetManager>(m_audioEngine->parameters());
+    return m_ownPresetManager.get();
+}
+
+void ConsoleBoard::setPresetManager(SLMAudioPresetManager* manager)
+{
+    if (manager == m_givenPresetManager)
+        return;
+    m_givenPresetManager = manager;
+    if (manager)
+        m_ownPresetManager.reset();
+    emit presetManagerChanged();
+}
+
+void ConsoleBoard::componentComplete()
+{
+    QQuickItem::componentComplete();
+    // Bindings that looked before completion found no manager.
+    if (!m_givenPresetManager && m_audioEngine)
+        emit presetManagerChanged();
 }
 
 bool ConsoleBoard::isFrozen() const { return m_audioEngine && m_audioEngine->isFrozen(); }
@@ -103,17 +128,19 @@ QVariantMap ConsoleBoard::masterFader()
 QVariantList ConsoleBoard::voiceStrips()
 {
     namespace d = slm::defaults;
+    namespace r = slm::ranges;
     return {
-        voice("reactor", "REACTOR", "Mass", 0.4, d::reactorLevel),
-        voice("field", "FIELD", "Motion", 0.2, d::fieldLevel),
-        voice("wave", "WAVE", "Atmosphere", 0.15, d::waveLevel),
-        voice("anomaly", "ANOMALY", "Emergence", 0.2, d::anomalyLevel),
+        voice("reactor", "REACTOR", "Mass", r::reactorLevel, d::reactorLevel),
+        voice("field", "FIELD", "Motion", r::fieldLevel, d::fieldLevel),
+        voice("wave", "WAVE", "Atmosphere", r::waveLevel, d::waveLevel),
+        voice("anomaly", "ANOMALY", "Emergence", r::anomalyLevel, d::anomalyLevel),
     };
 }
 
 QVariantMap ConsoleBoard::glowMaster()
 {
-    QVariantMap strip = fader("glowMaster", -60.0, 6.0, slm::defaults::glowwormMasterDB);
+    const slm::ControlRange range = slm::ranges::glowwormMasterDB;
+    QVariantMap strip = fader("glowMaster", range.lower, range.upper, slm::defaults::glowwormMasterDB);
     insertAll(strip, {
         {QStringLiteral("title"), QStringLiteral("GLOW MASTER")},
         {QStringLiteral("level"), QStringLiteral("glowwormMasterDB")},
@@ -128,12 +155,13 @@ QVariantMap ConsoleBoard::glowMaster()
 QVariantList ConsoleBoard::creatureControls()
 {
     namespace d = slm::defaults;
+    namespace r = slm::ranges;
     return {
-        creatureControl("glowLevel", "LEVEL", "glowwormLevel", 0.2, d::glowwormLevel),
-        creatureControl("glowActivity", "ACTIVITY", "glowwormActivity", 1.0, d::glowwormActivity),
-        creatureControl("glowBright", "BRIGHT", "glowwormBrightness", 1.0, d::glowwormBrightness),
-        creatureControl("glowTrail", "TRAIL", "glowwormTrail", 1.0, d::glowwormTrail),
-        creatureControl("glowTravel", "TRAVEL", "glowwormStereoTravel", 1.0, d::glowwormStereoTravel),
+        creatureControl("glowLevel", "LEVEL", "glowwormLevel", r::glowwormLevel, d::glowwormLevel),
+        creatureControl("glowActivity", "ACTIVITY", "glowwormActivity", r::glowwormActivity, d::glowwormActivity),
+        creatureControl("glowBright", "BRIGHT", "glowwormBrightness", r::glowwormBrightness, d::glowwormBrightness),
+        creatureControl("glowTrail", "TRAIL", "glowwormTrail", r::glowwormTrail, d::glowwormTrail),
+        creatureControl("glowTravel", "TRAVEL", "glowwormStereoTravel", r::glowwormStereoTravel, d::glowwormStereoTravel),
     };
 }
 

@@ -19,7 +19,7 @@ Q_MOC_INCLUDE("engine/SLMAudioEngine.h")
 Q_MOC_INCLUDE("control/SLMAudioPresetManager.h")
 
 // The behaviour behind the console board (SLMAudioPanel.qml): the models it
-// shows, the preset manager it owns, what each strip binds to, the freeze
+// shows, the preset manager it is given (or makes), what each strip binds to, the freeze
 // button's texts, and the device refresh each time the board is shown. The
 // QML only lays out and binds.
 class ConsoleBoard : public QQuickItem {
@@ -30,7 +30,7 @@ class ConsoleBoard : public QQuickItem {
     Q_PROPERTY(SLMSystemOutputVolume* systemOutput READ systemOutput NOTIFY audioEngineChanged)
     Q_PROPERTY(SLMAudioMeters* meters READ meters NOTIFY audioEngineChanged)
     Q_PROPERTY(SLMAudioSpectrum* spectrum READ spectrum NOTIFY audioEngineChanged)
-    Q_PROPERTY(SLMAudioPresetManager* presetManager READ presetManager NOTIFY presetManagerChanged)
+    Q_PROPERTY(SLMAudioPresetManager* presetManager READ presetManager WRITE setPresetManager NOTIFY presetManagerChanged)
     Q_PROPERTY(bool isFrozen READ isFrozen NOTIFY isFrozenChanged)
     Q_PROPERTY(QString freezeLabel READ freezeLabel NOTIFY isFrozenChanged)
     Q_PROPERTY(QString freezeToolTip READ freezeToolTip NOTIFY isFrozenChanged)
@@ -56,8 +56,12 @@ public:
     SLMSystemOutputVolume* systemOutput() const;
     SLMAudioMeters* meters() const;
     SLMAudioSpectrum* spectrum() const;
-    // Created from the engine's parameters on first use, then kept.
+    // The program's manager when one is given: it restored the mix at start,
+    // and a second manager on the same parameters would save over it.
+    // Without one, the board makes its own from the engine's parameters once
+    // it is complete, and keeps it.
     SLMAudioPresetManager* presetManager();
+    void setPresetManager(SLMAudioPresetManager* manager);
 
     bool isFrozen() const;
     QString freezeLabel() const;
@@ -88,12 +92,14 @@ signals:
 
 protected:
     void itemChange(ItemChange change, const ItemChangeData& data) override;
+    void componentComplete() override;
 
 private:
     void windowVisibilityChanged(bool visible);
 
     QPointer<SLMAudioEngine> m_audioEngine;
-    std::unique_ptr<SLMAudioPresetManager> m_presetManager;
+    QPointer<SLMAudioPresetManager> m_givenPresetManager;
+    std::unique_ptr<SLMAudioPresetManager> m_ownPresetManager;
     QMetaObject::Connection m_frozenConnection;
     QMetaObject::Connection m_windowConnection;
 };

@@ -1,8 +1,9 @@
 import QtQuick
 import Starlume.Console
 
-// The preset keys: the four built-in profiles, custom, SAVE CUSTOM and the
-// active profile's description.
+// The preset keys: the four built-in profiles, custom, SAVE CUSTOM, a dim
+// amber "NOT SAVED" while the settings cannot be written, and the active
+// profile's description.
 HardwarePanelSurface {
     id: root
 
@@ -10,6 +11,7 @@ HardwarePanelSurface {
     readonly property QtObject manager: board.presetManager
     readonly property string activeID: manager ? manager.activeID : ""
     readonly property var presets: manager ? manager.presets : []
+    readonly property bool saveFailing: manager ? manager.saveFailing : false
 
     objectName: "profileBar"
     cornerRadius: 7
@@ -65,6 +67,28 @@ HardwarePanelSurface {
                 objectName: "saveCustom"
                 text: "SAVE CUSTOM"
                 onClicked: root.board.saveCustomPreset()
+            }
+        }
+        Row {
+            objectName: "notSaved"
+            anchors.verticalCenter: parent.verticalCenter
+            visible: root.saveFailing
+            leftPadding: 4
+            spacing: 5
+            Accessible.role: Accessible.StaticText
+            Accessible.name: "Not saved: the settings cannot be written"
+
+            ConsoleLamp {
+                anchors.verticalCenter: parent.verticalCenter
+                color: Qt.rgba(1.0, 0.7, 0.22, 0.75)
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: "NOT SAVED"
+                color: ConsoleTheme.secondary
+                font.pixelSize: 9
+                font.bold: true
+                font.letterSpacing: 1.2
             }
         }
         Text {

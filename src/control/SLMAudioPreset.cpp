@@ -1,6 +1,7 @@
 #include "control/SLMAudioPreset.h"
 
 #include "control/SLMAudioParameters.h"
+#include "control/SLMControlRanges.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,4 +120,12 @@ std::optional<SLMAudioPreset> SLMAudioPreset::decode(const QByteArray& json)
         result.*field.member = value.toDouble();
     }
     return result;
+}
+
+SLMAudioPreset SLMAudioPreset::limitedToControlRanges() const
+{
+    SLMAudioPreset limited = *this;
+    for (const NumericField& field : numericFields)
+        limited.*field.member = slm::controlRange(QString::fromLatin1(field.key))->limit(this->*field.member);
+    return limited;
 }

@@ -61,6 +61,11 @@ public:
     // values, every other key a finite number. Anything else fails whole.
     // Keys beyond the eleven are ignored.
     static std::optional<SLMAudioPreset> decode(const QByteArray& json);
+
+    // Every value pinned into its console fader's range. For presets that
+    // come from outside the process: a hand-edited 0.41 still plays (as 0.4),
+    // and nothing stored can drive the output past what the faders allow.
+    SLMAudioPreset limitedToControlRanges() const;
 };
 
 Q_DECLARE_METATYPE(SLMAudioPreset)

@@ -21,12 +21,18 @@ SLMAudioPresetManager::SLMAudioPresetManager(SLMAudioParameters* parameters, SLM
     std::optional<SLMAudioPreset> stored;
     if (const std::optional<QByteArray> blob = m_store.load())
         stored = SLMAudioPreset::decode(*blob);
+    m_customWasStored = stored.has_value();
     if (stored)
-        m_customPreset = *stored;
+        m_customPreset = stored->limitedToControlRanges();
     else if (m_parameters)
         m_customPreset = SLMAudioPreset::snapshot(*m_parameters, SLMPresetID::Custom);
     else
         m_customPreset = SLMAudioPreset::builtIn(SLMPresetID::Custom);
+
+    if (const std::optional<QString> active = m_store.loadActivePreset())
+        m_storedActiveID = slm::presetIDFromRawValue(*active);
+
+    m_store.onSaveFailingChanged(this, [this](bool failing) { setSaveFailing(failing); });
 
     // The connection dies with either object, which is all the bookkeeping
     // the subscription needs.
@@ -62,6 +68,14 @@ void SLMAudioPresetManager::applyPreset(SLMPresetID id)
     m_isApplying = false;
 }
 
+void SLMAudioPresetManager::restoreRemembered()
+{
+    if (m_storedActiveID)
+        applyPreset(*m_storedActiveID);
+    else if (m_customWasStored)
+        applyPreset(SLMPresetID::Custom);
+}
+
 void SLMAudioPresetManager::applyPreset(const QString& rawID)
 {
     if (const std::optional<SLMPresetID> id = slm::presetIDFromRawValue(rawID))
@@ -76,6 +90,14 @@ void SLMAudioPresetManager::saveCustomPreset()
     setActiveID(SLMPresetID::Custom);
     if (const std::optional<QByteArray> blob = m_customPreset.encode())
         m_store.save(*blob);
+}
+
+QString SLMAudioPresetManager::activeDescription() const
+{
+    // The custom preset's description promises that it is remembered.
+    if (m_activeID == SLMPresetID::Custom && m_saveFailing)
+        return QStringLiteral("Live manual state \u00B7 not remembered: the settings cannot be saved");
+    return slm::presetDescription(m_activeID);
 }
 
 QVariantList SLMAudioPresetManager::presets()
@@ -96,6 +118,21 @@ void SLMAudioPresetManager::setActiveID(SLMPresetID id)
     emit objectWillChange();
     m_activeID = id;
     emit activeIDChanged();
+    emit activeDescriptionChanged();
+    // Only a different preset is worth a write: a fader drag keeps custom
+    // active on every step.
+    if (m_storedActiveID != id) {
+        m_storedActiveID = id;
+        m_store.saveActivePreset(slm::presetRawValue(id));
+    }
+}
+
+void SLMAudioPresetManager::setSaveFailing(bool failing)
+{
+    emit objectWillChange();
+    m_saveFailing = failing;
+    emit saveFailingChanged();
+    emit activeDescriptionChanged();
 }
 
 void SLMAudioPresetManager::setCustomPreset(const SLMAudioPreset& preset)

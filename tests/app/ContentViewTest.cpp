@@ -2,19 +2,24 @@
 
 #include "app/SLMMixerWindowController.h"
 #include "control/MemoryDeviceControl.h"
+#include "control/SLMAudioParameters.h"
+#include "control/SLMAudioPresetManager.h"
 #include "engine/OfflineAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
 #include "support/EventLoop.h"
 
 #include <QDateTime>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace std::chrono_literals;
 using slm::test::processEventsUntil;
@@ -128,6 +133,58 @@ TEST_F(ContentViewTest, MixerWindowIsMadeOnceAndBroughtBack)
     mixer->setWindowStates(Qt::WindowMinimized);
     content.openMixer();
     EXPECT_FALSE(mixer->windowStates() & Qt::WindowMinimized);
+}
+
+// The per-user settings of this test binary's sandbox, as the last run left them.
+void leaveSettings(const QByteArray& customBlob, const QString& active)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Starlume", "Starlume");
+    settings.clear();
+    if (!customBlob.isEmpty())
+        settings.setValue(SLMAudioPresetManager::customDefaultsKey, customBlob);
+    if (!active.isEmpty())
+        settings.setValue(SLMAudioPresetManager::activeDefaultsKey, active);
+    settings.sync();
+}
+
+TEST(ContentViewRestart, PlaysTheMixTheListenerLeftAndTheConsoleShowsIt)
+{
+    SLMAudioPreset mix = SLMAudioPreset::builtIn(SLMPresetID::Drift);
+    mix.id = SLMPresetID::Custom;
+    mix.glowwormTrail = 0.31;
+    QQmlEngine qml;
+    {
+        leaveSettings(*mix.encode(), "custom");
+        ContentView content(offlineEngine, qml);
+        EXPECT_EQ(SLMAudioPreset::snapshot(*content.audioEngine()->parameters(), SLMPresetID::Custom), mix);
+        EXPECT_EQ(content.presetManager()->activeID(), SLMPresetID::Custom);
+    }
+
+    leaveSettings(*mix.encode(), "storm");
+    ContentView content(offlineEngine, qml);
+    SLMAudioParameters& parameters = *content.audioEngine()->parameters();
+    EXPECT_EQ(SLMAudioPreset::snapshot(parameters, SLMPresetID::Storm), SLMAudioPreset::builtIn(SLMPresetID::Storm));
+
+    // The console works on the same manager, so it shows STORM lit and no
+    // second manager saves over the first.
+    content.openMixer();
+    QQuickWindow* mixer = content.mixerWindowController()->mixerWindow();
+    ASSERT_TRUE(mixer);
+    QQuickItem* panel = mixer->findChild<QQuickItem*>("audioPanel");
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->property("presetManager").value<QObject*>(), content.presetManager());
+    // In the visual tree: the items a Repeater makes have no QObject parent.
+    std::function<QQuickItem*(QQuickItem*)> findStorm = [&](QQuickItem* item) -> QQuickItem* {
+        if (item->objectName() == "preset_storm")
+            return item;
+        for (QQuickItem* child : item->childItems())
+            if (QQuickItem* found = findStorm(child))
+                return found;
+        return nullptr;
+    };
+    QQuickItem* storm = findStorm(panel);
+    ASSERT_TRUE(storm);
+    EXPECT_TRUE(storm->property("lit").toBool());
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "support/EventLoop.h"
 
 #include <QColor>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -176,6 +178,28 @@ TEST_F(AudioPanel, PresetButtonsLightAtOnceAndSaveCustomLeavesCustomLit)
     slm::test::drainPostedEvents();
     EXPECT_TRUE(lit("preset_custom"));
     EXPECT_EQ(manager->customPreset().reactorLevel, parameters().reactorLevel());
+}
+
+TEST_F(AudioPanel, UsesTheManagerItIsGivenAndSaysWhenNothingIsSaved)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Starlume.conf");
+    ASSERT_TRUE(QDir().mkpath(file)); // a folder where the settings belong
+    SLMPresetStore store(file);
+    SLMAudioPresetManager given(&parameters(), store);
+    panel()->setProperty("presetManager", QVariant::fromValue(&given));
+    EXPECT_EQ(panel()->property("presetManager").value<SLMAudioPresetManager*>(), &given);
+    // The preset keys are made anew for the new manager; let them be laid out.
+    slm::test::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(item("notSaved")->isVisible());
+
+    click("preset_swarm"); // the active preset cannot be remembered either
+    EXPECT_EQ(given.activeID(), SLMPresetID::Swarm);
+    EXPECT_FALSE(store.flush());
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return item("notSaved")->isVisible(); }));
+
+    click("saveCustom");
+    EXPECT_TRUE(item("presetDescription")->property("text").toString().contains("not remembered"));
 }
 
 TEST_F(AudioPanel, FreezeShowsFrozenTheResumeTipAndTheLockTogether)

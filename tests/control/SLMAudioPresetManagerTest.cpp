@@ -1,9 +1,13 @@
 #include "control/SLMAudioParameters.h"
 #include "control/SLMAudioPresetManager.h"
+#include "control/SLMControlRanges.h"
 
 #include "support/EventLoop.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMetaProperty>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -52,6 +56,18 @@ protected:
         const auto blob = store.load();
         return blob ? SLMAudioPreset::decode(*blob) : std::nullopt;
     }
+
+    // A settings file as an earlier run, or a listener's editor, left it.
+    void writeSettings(std::initializer_list<std::pair<const char*, QVariant>> values)
+    {
+        QSettings settings(m_path, QSettings::NativeFormat);
+        settings.clear();
+        for (const auto& [key, value] : values)
+            settings.setValue(key, value);
+        settings.sync();
+        ASSERT_EQ(settings.status(), QSettings::NoError);
+    }
+    const QString& path() const { return m_path; }
 
 private:
     QTemporaryDir m_dir;
@@ -226,6 +242,143 @@ TEST_F(PresetManagerTest, NothingHappensOnceEitherSideIsGone)
     second.reset(); // with its capture still queued
     drainPostedEvents();
     EXPECT_FALSE(store.load().has_value());
+}
+
+// A stored preset is outside data: whatever it says, the sound gets no more
+// than the console's faders could give it.
+TEST_F(PresetManagerTest, AStoredPresetIsHeldToTheConsoleRanges)
+{
+    const char* extreme =
+        R"({"id":"custom","reactorLevel":10,"fieldLevel":10,"waveLevel":1e300,"anomalyLevel":10,)"
+        R"("glowwormMasterDB":60,"glowwormLevel":-3,"glowwormActivity":-1e300,"glowwormBrightness":0.25,)"
+        R"("glowwormTrail":1.5,"glowwormStereoTravel":0.0})";
+    writeSettings({{SLMAudioPresetManager::customDefaultsKey, QByteArray(extreme)}});
+    auto manager = makeManagerOfANewRun(&parameters);
+    const SLMAudioPreset expected{SLMPresetID::Custom, 0.4, 0.2, 0.15, 0.2, 6.0, 0.0, 0.0, 0.25, 1.0, 0.0};
+    EXPECT_EQ(manager->customPreset(), expected);
+    manager->restoreRemembered();
+    EXPECT_EQ(SLMAudioPreset::snapshot(parameters, SLMPresetID::Custom), expected);
+
+    // Every continuous control has a range, and its default lies inside it.
+    int ranged = 0;
+    for (const QString& name : SLMAudioParameters::propertyNames()) {
+        const QMetaProperty property =
+            SLMAudioParameters::staticMetaObject.property(SLMAudioParameters::staticMetaObject.indexOfProperty(qPrintable(name)));
+        const std::optional<slm::ControlRange> range = slm::controlRange(name);
+        ASSERT_EQ(range.has_value(), property.typeId() == QMetaType::Double) << name.toStdString();
+        if (!range)
+            continue;
+        ++ranged;
+        const double defaultValue = SLMAudioParameters().property(qPrintable(name)).toDouble();
+        EXPECT_EQ(range->limit(defaultValue), defaultValue) << name.toStdString();
+    }
+    EXPECT_EQ(ranged, 10);
+}
+
+TEST_F(PresetManagerTest, ANewRunPlaysThePresetThatWasActive)
+{
+    {
+        auto first = makeManager(&parameters);
+        first->applyPreset(SLMPresetID::Void);
+        first->applyPreset(SLMPresetID::Storm);
+    }
+    SLMAudioParameters restarted;
+    restarted.setReactorMuted(true); // switches stay the listener's live state
+    auto second = makeManagerOfANewRun(&restarted);
+    EXPECT_EQ(SLMAudioPreset::snapshot(restarted, SLMPresetID::Custom), SLMAudioPreset::snapshot(SLMAudioParameters(), SLMPresetID::Custom))
+        << "loading alone changed the parameters";
+    second->restoreRemembered();
+    EXPECT_EQ(second->activeID(), SLMPresetID::Storm);
+    EXPECT_EQ(SLMAudioPreset::snapshot(restarted, SLMPresetID::Storm), SLMAudioPreset::builtIn(SLMPresetID::Storm));
+    EXPECT_TRUE(restarted.reactorMuted());
+    drainPostedEvents();
+    EXPECT_EQ(second->activeID(), SLMPresetID::Storm) << "restoring was taken for a manual change";
+    EXPECT_FALSE(stored().has_value()) << "choosing a built-in preset stored a custom one";
+}
+
+TEST_F(PresetManagerTest, ANewRunPlaysTheCustomMixAndTheFirstMoveKeepsIt)
+{
+    {
+        auto first = makeManager(&parameters);
+        first->applyPreset(SLMPresetID::Swarm);
+        parameters.setWaveLevel(0.1);
+        drainPostedEvents();
+    }
+    SLMAudioPreset mix = asCustom(SLMAudioPreset::builtIn(SLMPresetID::Swarm));
+    mix.waveLevel = 0.1;
+    ASSERT_EQ(stored(), mix);
+
+    SLMAudioParameters restarted;
+    auto second = makeManagerOfANewRun(&restarted);
+    second->restoreRemembered();
+    EXPECT_EQ(second->activeID(), SLMPresetID::Custom);
+    EXPECT_EQ(SLMAudioPreset::snapshot(restarted, SLMPresetID::Custom), mix);
+
+    // The first fader move captures the restored mix plus the move.
+    restarted.setFieldLevel(0.15);
+    drainPostedEvents();
+    second.reset(); // its store writes what is pending as it goes
+    mix.fieldLevel = 0.15;
+    EXPECT_EQ(SLMAudioPreset::decode(SLMPresetStore(path()).load().value_or("")), mix);
+}
+
+TEST_F(PresetManagerTest, WhatANewRunRestoresFromOlderOrOddSettings)
+{
+    const SLMAudioPreset defaults = SLMAudioPreset::snapshot(parameters, SLMPresetID::Custom);
+    const QByteArray drift = *asCustom(SLMAudioPreset::builtIn(SLMPresetID::Drift)).encode();
+    struct Case {
+        const char* what;
+        std::optional<QByteArray> custom;
+        std::optional<QString> active;
+        SLMPresetID expectedActive;
+        SLMAudioPreset expectedValues;
+    };
+    const Case cases[] = {
+        {"nothing stored: the defaults, as ever", {}, {}, SLMPresetID::Custom, defaults},
+        {"a custom preset from before the active key", drift, {}, SLMPresetID::Custom,
+         asCustom(SLMAudioPreset::builtIn(SLMPresetID::Drift))},
+        {"an active key that names no preset", drift, QStringLiteral("hurricane"), SLMPresetID::Custom,
+         asCustom(SLMAudioPreset::builtIn(SLMPresetID::Drift))},
+        {"a built-in preset over a stored custom one", drift, QStringLiteral("void"), SLMPresetID::Void,
+         asCustom(SLMAudioPreset::builtIn(SLMPresetID::Void))},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(path());
+        if (c.custom)
+            writeSettings({{SLMAudioPresetManager::customDefaultsKey, *c.custom}});
+        if (c.active) {
+            QSettings settings(path(), QSettings::NativeFormat);
+            settings.setValue(SLMAudioPresetManager::activeDefaultsKey, *c.active);
+        }
+        SLMAudioParameters restarted;
+        auto manager = std::make_unique<SLMAudioPresetManager>(&restarted, SLMPresetStore(path()));
+        manager->restoreRemembered();
+        drainPostedEvents();
+        EXPECT_EQ(manager->activeID(), c.expectedActive) << c.what;
+        EXPECT_EQ(SLMAudioPreset::snapshot(restarted, SLMPresetID::Custom), c.expectedValues) << c.what;
+        manager.reset();
+        EXPECT_EQ(QFile::exists(path()), c.custom.has_value()) << c.what << ": starting wrote the settings";
+    }
+}
+
+TEST_F(PresetManagerTest, SaysWhileTheSettingsCannotBeSaved)
+{
+    ASSERT_TRUE(QDir().mkpath(path())); // a folder where the file belongs
+    auto manager = makeManager(&parameters);
+    QSignalSpy failing(manager.get(), &SLMAudioPresetManager::saveFailingChanged);
+    EXPECT_FALSE(manager->saveFailing());
+    manager->saveCustomPreset();
+    EXPECT_FALSE(store.flush());
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return manager->saveFailing(); }));
+    EXPECT_TRUE(manager->property("activeDescription").toString().contains("not remembered"));
+
+    ASSERT_TRUE(QDir(path()).removeRecursively());
+    parameters.setWaveLevel(0.09);
+    drainPostedEvents();
+    EXPECT_TRUE(store.flush());
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return !manager->saveFailing(); }));
+    EXPECT_EQ(manager->activeDescription(), slm::presetDescription(SLMPresetID::Custom));
+    EXPECT_EQ(failing.count(), 2);
 }
 
 // What the console's QML sees.

@@ -1,9 +1,12 @@
 #include "control/SLMPresetStore.h"
 
 #include "PresetStoreBlob.h"
+#include "support/EventLoop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -12,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +58,101 @@ TEST(SLMPresetStore, SavesAtOnceInMemoryAndTheNewestBlobOnDisk)
     SLMPresetStore unwritable(blocker.fileName() + "/s.conf");
     unwritable.save("blob");
     EXPECT_FALSE(unwritable.flush());
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+TEST(SLMPresetStore, AFileItCannotParseIsKeptOnceBeforeItIsReplaced)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Starlume.conf");
+    const QString kept = file + ".unreadable";
+    // A line without "=" in a readable section, then an unterminated one.
+    const QByteArray garbage("[General]\nSLM.ActivePreset.v1=storm\nnot a setting\n[broken\n\x01\xff\n");
+    writeFile(file, garbage);
+
+    SLMPresetStore store(file);
+    EXPECT_EQ(store.loadActivePreset(), "storm") << "what could be read was not";
+    store.save("first");
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(contents(kept), garbage);
+    SLMPresetStore reread(file);
+    EXPECT_EQ(reread.load(), "first");
+    EXPECT_EQ(reread.loadActivePreset(), "storm") << "the readable part was dropped";
+
+    // Parsable now: nothing more is kept, and the copy stays as it was.
+    store.saveActivePreset("void");
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(contents(kept), garbage);
+    EXPECT_EQ(SLMPresetStore(file).loadActivePreset(), "void");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+// Collects what the store says in its logging category.
+class SettingsLog {
+public:
+    SettingsLog() { s_lines.clear(); m_previous = qInstallMessageHandler(&SettingsLog::handle); }
+    ~SettingsLog() { qInstallMessageHandler(m_previous); }
+    QStringList warnings() const { return s_lines; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (type == QtWarningMsg && QByteArray(context.category) == "starlume.settings")
+            s_lines.append(message);
+    }
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+TEST(SLMPresetStore, FailedSavesAreLoggedOncePerCauseAndReported)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Starlume.conf");
+    SettingsLog log;
+    QObject context;
+    QList<bool> reported;
+    SLMPresetStore store(file);
+    store.onSaveFailingChanged(&context, [&](bool failing) { reported.append(failing); });
+
+    ASSERT_TRUE(QDir().mkpath(file)); // a folder in the way
+    for (int i = 0; i < 3; ++i) {
+        store.save(QByteArray::number(i));
+        EXPECT_FALSE(store.flush());
+    }
+    ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
+    EXPECT_TRUE(log.warnings()[0].contains("folder is in the way")) << log.warnings()[0].toStdString();
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return reported == QList<bool>{true}; }));
+
+    ASSERT_TRUE(QDir(file).removeRecursively());
+    store.save("saved");
+    EXPECT_TRUE(store.flush());
+    EXPECT_EQ(SLMPresetStore(file).load(), "saved");
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return reported == QList<bool>{true, false}; }));
+
+    // Root writes read-only files; for everyone else that is a cause of its own.
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner));
+        store.save("refused");
+        EXPECT_FALSE(store.flush());
+        store.save("refused again");
+        EXPECT_FALSE(store.flush());
+        ASSERT_EQ(log.warnings().size(), 2);
+        EXPECT_TRUE(log.warnings()[1].contains("read-only")) << log.warnings()[1].toStdString();
+        // The file itself: this process's QSettings cache remembers the refused value.
+        EXPECT_TRUE(contents(file).contains("@ByteArray(saved)")) << contents(file).constData();
+    }
 }
 
 // A writer killed at random moments, again and again, must always leave a

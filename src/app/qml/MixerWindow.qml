@@ -8,6 +8,8 @@ Window {
     id: mixer
 
     required property QtObject audioEngine
+    // The program's preset manager; without one the console makes its own.
+    property QtObject presetManager: null
 
     title: "Starlume \u2014 Mixer"
     width: 1226
@@ -31,6 +33,7 @@ Window {
         SLMAudioPanel {
             objectName: "audioPanel"
             audioEngine: host.audioEngine
+            presetManager: mixer.presetManager
             x: (host.width - width) / 2
             y: (host.height - height) / 2
             scale: host.contentScale

@@ -7,7 +7,9 @@
 #include "support/EventLoop.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -282,6 +284,29 @@ TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
     const QStringList lines = second.errorLines();
     ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
+}
+
+TEST_F(StarlumeAppTest, WithoutABusAnUnreadableLockFileNeverBlocksTheStart)
+{
+    start({.bus = false, .sound = true});
+    const QString lock = session->path(QStringLiteral("run")) + QStringLiteral("/starlume.lock");
+    QDir().mkpath(session->path(QStringLiteral("run")));
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "garbage");
+        if (folder) {
+            ASSERT_TRUE(QDir().mkpath(lock));
+        } else {
+            QFile garbage(lock);
+            ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+            garbage.write("\x01\x02 not a lock");
+        }
+        StarlumeApp app(*session);
+        EXPECT_TRUE(app.waitFor(startedLine)) << app.output().toStdString();
+        EXPECT_EQ(app.process().state(), QProcess::Running) << app.output().toStdString();
+        app.process().kill(); // leaves its lock behind, stale
+        app.waitForExit(2000ms);
+        QFile::remove(lock);
+    }
 }
 
 // How fast it quits is measured by tools/measure-app.sh; here it must end,
