@@ -34,6 +34,8 @@ namespace {
 using slm::synth::TransportTarget;
 
 constexpr auto restInterval = std::chrono::milliseconds(33);
+// More than the output's latency (about 35 ms on a sound server).
+constexpr auto corkDelay = std::chrono::milliseconds(100);
 // Long enough for the slowest fall (the held peaks, 0.55 dB an update from 0 dB).
 constexpr int restTickLimit = 20 * 30;
 
@@ -80,6 +82,15 @@ SLMAudioEngine::SLMAudioEngine(std::unique_ptr<AudioOutput> output, std::unique_
         m_meterNotifier = new QSocketNotifier(m_meterHandoff.wakeupDescriptor(), QSocketNotifier::Read, this);
         connect(m_meterNotifier, &QSocketNotifier::activated, this, [this] { onRenderWakeup(); });
     }
+    m_corkTimer = new QTimer(this);
+    m_corkTimer->setSingleShot(true);
+    m_corkTimer->setInterval(corkDelay);
+    connect(m_corkTimer, &QTimer::timeout, this, [this] {
+        if (faded()) {
+            setCorked(true);
+            startRest();
+        }
+    });
     m_restTimer = new QTimer(this);
     m_restTimer->setInterval(restInterval);
     connect(m_restTimer, &QTimer::timeout, this, [this] { restTick(); });
@@ -240,11 +251,15 @@ void SLMAudioEngine::setOutputState(OutputState state)
 void SLMAudioEngine::onRenderWakeup()
 {
     deliverPendingMeterUpdates();
-    const bool faded = m_silentCommand.load(std::memory_order_acquire) == m_transportTarget.command;
-    if (!m_isPlaying && !m_corked && faded) {
-        setCorked(true);
-        startRest();
-    }
+    // The render runs ahead of the speakers by the output's latency: the
+    // cork waits until the end of the fade has been heard.
+    if (faded() && !m_corkTimer->isActive())
+        m_corkTimer->start();
+}
+
+bool SLMAudioEngine::faded() const
+{
+    return !m_isPlaying && !m_corked && m_silentCommand.load(std::memory_order_acquire) == m_transportTarget.command;
 }
 
 void SLMAudioEngine::onOutputReport(std::uint64_t serial, bool reachesServer)

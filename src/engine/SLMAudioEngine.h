@@ -117,6 +117,8 @@ private:
     void setCorked(bool corked);
     void setOutputState(OutputState state);
     void onRenderWakeup();
+    // A pause whose fade the render has finished, not yet corked.
+    bool faded() const;
     void onOutputReport(std::uint64_t serial, bool reachesServer);
     void startRest();
     void restTick();
@@ -157,6 +159,7 @@ private:
 
     // While nothing renders, silence is fed to the meters and the analyser
     // at the render's pace so that they fall to rest.
+    QTimer* m_corkTimer = nullptr;
     QTimer* m_restTimer = nullptr;
     double m_restSpectrumDue = 0.0;
     int m_restTicks = 0;
