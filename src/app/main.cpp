@@ -9,15 +9,26 @@
 namespace {
 
 // The engine on the desktop's sound server. It starts at once; when it cannot
-// play, the program still runs, silent, and says why on one line.
+// play, the program still runs, silent, and says why on one line, and one
+// more when a sound server appears later and the sound starts.
 std::unique_ptr<SLMAudioEngine> makeLiveEngine()
 {
     auto output = std::make_unique<ObservedAudioOutput>(std::make_unique<PulseAudioOutput>());
     const ObservedAudioOutput& observed = *output;
     auto engine = std::make_unique<SLMAudioEngine>(std::move(output), std::make_unique<PulseDeviceControl>());
     if (const auto failure = observed.failure()) {
-        std::fprintf(stderr, "Starlume: no sound: %s; the clock runs silently.\n", qPrintable(*failure));
+        const bool waiting = engine->outputState() == SLMAudioEngine::OutputState::waitingForServer;
+        std::fprintf(stderr, "Starlume: no sound: %s; the clock runs silently%s.\n", qPrintable(*failure),
+                     waiting ? " until a sound server answers" : "");
         std::fflush(stderr);
+        SLMAudioEngine* live = engine.get();
+        QObject::connect(live, &SLMAudioEngine::outputStateChanged, live, [live, reported = false]() mutable {
+            if (reported || !live->isRunning())
+                return;
+            reported = true;
+            std::fputs("Starlume: sound started: a sound server answered.\n", stderr);
+            std::fflush(stderr);
+        });
     }
     return engine;
 }

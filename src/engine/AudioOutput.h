@@ -49,8 +49,10 @@ public:
     virtual void setCorked(bool corked) { (void)corked; }
 
     // Whether the output currently reaches a server, reported on any thread
-    // whenever it changes (a lost server, a retry that found one). Outputs
-    // that cannot lose their server never call it.
+    // whenever it changes (a lost server, a retry that found one). A start-up
+    // step that fails for want of a server reports false, and a later true
+    // means the start-up can be run again. Outputs that cannot lose their
+    // server never call it.
     using StateListener = std::function<void(bool reachesServer)>;
     virtual void setStateListener(StateListener listener) { (void)listener; }
 };

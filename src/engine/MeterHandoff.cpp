@@ -20,12 +20,17 @@ bool MeterHandoff::push(const MeterPeaks& peaks) noexcept
 {
     if (!m_queue.push(peaks))
         return false;
+    wake();
+    return true;
+}
+
+void MeterHandoff::wake() noexcept
+{
     if (m_wakeup >= 0) {
         // Non-blocking: if the counter were ever saturated, a wakeup is pending anyway.
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_wakeup, &one, sizeof one);
     }
-    return true;
 }
 
 void MeterHandoff::clearWakeup()

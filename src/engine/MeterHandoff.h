@@ -31,6 +31,8 @@ public:
 
     // Render thread. False when the queue is full (the peaks are dropped).
     bool push(const MeterPeaks& peaks) noexcept;
+    // Render thread: wakes the main loop without a hand-off, for other news.
+    void wake() noexcept;
 
     // Main thread. Calls deliver(peaks) for each pending hand-off, oldest
     // first; returns how many there were.

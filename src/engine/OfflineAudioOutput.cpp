@@ -41,8 +41,10 @@ void OfflineAudioOutput::stop() { m_started = false; }
 
 bool OfflineAudioOutput::render(std::uint32_t frames)
 {
-    if (!m_started)
+    if (!m_started || m_corked) {
+        m_frames = 0;
         return false;
+    }
     // Buffers are sized here, on the caller's side of the callback, never inside it.
     m_frames = frames;
     if (m_layout == Layout::Interleaved) {

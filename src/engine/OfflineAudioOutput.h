@@ -23,15 +23,19 @@ public:
     void setRenderCallback(RenderCallback callback) override;
     bool start(std::string& error) override;
     void stop() override;
+    // Corked, render() pulls nothing, as a corked stream on a server would.
+    void setCorked(bool corked) override { m_corked = corked; }
 
     // Pulls `frames` frames through the render callback into zeroed buffers.
-    // False (and nothing rendered) unless the stream has started.
+    // False (and nothing rendered, no block kept) unless the stream has
+    // started and is not corked.
     bool render(std::uint32_t frames);
 
     double sampleRate() const { return m_sampleRate; }
     // Channels of the stream the engine created (0 before createStream).
     std::uint32_t streamChannels() const { return m_streamChannels; }
     bool isStarted() const { return m_started; }
+    bool isCorked() const { return m_corked; }
 
     // The last block: one channel of it, or (interleaved layout) all of it.
     std::span<const float> channel(std::uint32_t index) const;
@@ -44,6 +48,7 @@ private:
     std::uint32_t m_streamChannels = 0;
     RenderCallback m_callback;
     bool m_started = false;
+    bool m_corked = false;
     std::uint32_t m_frames = 0;
     std::vector<std::vector<float>> m_channels; // non-interleaved
     std::vector<float> m_interleaved;

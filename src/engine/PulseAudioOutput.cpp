@@ -56,16 +56,27 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
 {
     if (m_deviceFormat)
         return *m_deviceFormat;
-    m_deviceFormat = AudioDeviceFormat{};
-    const auto deadline = startupDeadline();
     if (m_stopped || !m_loop.start())
-        return *m_deviceFormat;
+        return {};
 
     PulseMainLoop::Locker locker(m_loop);
-    m_loop.preferRealtime("starlume-audio");
-    if (!connectContext() || !waitForContext(deadline)) {
+    if (!m_realtimeAsked) {
+        m_realtimeAsked = true;
+        m_loop.preferRealtime("starlume-audio");
+    }
+    // Every attempt has its own budget; the background search stops while it runs.
+    m_deadline = Clock::now() + m_timing.startupBudget;
+    const auto deadline = *m_deadline;
+    m_probing = false;
+    m_loop.cancel(m_retryTimer);
+    m_loop.cancel(m_attemptTimer);
+    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         dropContext();
-        return *m_deviceFormat;
+        if (!connectContext() || !waitForContext(deadline)) {
+            dropContext();
+            beginProbing();
+            return {};
+        }
     }
 
     struct Sink {
@@ -82,8 +93,11 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
     const bool done = m_loop.finish(
         pa_context_get_sink_info_by_name(m_context, "@DEFAULT_SINK@", callback, &sink), deadline);
     if (!done || !sink.found) {
-        dropContext();
-        return *m_deviceFormat;
+        // A server without a sink is waited on like a missing one.
+        if (!done)
+            dropContext();
+        beginProbing();
+        return {};
     }
     m_sinkMap = sink.map;
     m_deviceFormat = AudioDeviceFormat{static_cast<double>(sink.sampleSpec.rate), sink.sampleSpec.channels};
@@ -95,8 +109,14 @@ bool PulseAudioOutput::createStream(double sampleRate, std::uint32_t channels)
     if (!m_loop.isRunning())
         return false;
     PulseMainLoop::Locker locker(m_loop);
-    if (m_stopped || m_stream || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
+    if (m_stopped || m_stream)
         return false;
+    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+        // The server went between the steps: look for it again.
+        dropContext();
+        beginProbing();
+        return false;
+    }
     if (!(sampleRate >= 1.0 && sampleRate <= PA_RATE_MAX) || channels == 0 || channels > PA_CHANNELS_MAX)
         return false;
 
@@ -148,11 +168,60 @@ bool PulseAudioOutput::start(std::string& error)
     const bool settled = m_loop.waitUntil([stream] { return settledState(stream); }, startupDeadline());
     if (pa_stream_get_state(stream) == PA_STREAM_READY) {
         m_started = true;
+        reportState(true);
         return true;
     }
     error = settled ? pa_strerror(pa_context_errno(m_context)) : pa_strerror(PA_ERR_TIMEOUT);
     dropStream();
+    // A server that answered and refused is final; one that went away or
+    // stopped answering may come back.
+    if (!settled || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+        dropContext();
+        beginProbing();
+    }
     return false;
+}
+
+void PulseAudioOutput::setCorked(bool corked)
+{
+    if (!m_loop.isRunning()) {
+        m_corked = corked;
+        return;
+    }
+    // Only the request is sent; its answer is never waited for.
+    PulseMainLoop::Locker locker(m_loop);
+    m_corked = corked;
+    syncCork();
+}
+
+void PulseAudioOutput::syncCork()
+{
+    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return;
+    if ((pa_stream_is_corked(m_stream) == 1) == m_corked)
+        return;
+    if (pa_operation* op = pa_stream_cork(m_stream, m_corked ? 1 : 0, nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+void PulseAudioOutput::setStateListener(StateListener listener)
+{
+    if (!m_loop.isRunning()) {
+        m_listener = std::move(listener);
+        return;
+    }
+    PulseMainLoop::Locker locker(m_loop);
+    m_listener = std::move(listener);
+}
+
+// Lock held (or the loop not yet running), so reports keep their order.
+void PulseAudioOutput::reportState(bool reachesServer)
+{
+    if (m_reported == reachesServer)
+        return;
+    m_reported = reachesServer;
+    if (m_listener)
+        m_listener(reachesServer);
 }
 
 void PulseAudioOutput::stop()
@@ -203,7 +272,8 @@ pa_stream* PulseAudioOutput::newStream()
 
 bool PulseAudioOutput::connectStream(pa_stream* stream)
 {
-    return pa_stream_connect_playback(stream, nullptr, &m_attr, streamFlags, nullptr, nullptr) >= 0;
+    const auto flags = static_cast<pa_stream_flags_t>(streamFlags | (m_corked ? PA_STREAM_START_CORKED : 0));
+    return pa_stream_connect_playback(stream, nullptr, &m_attr, flags, nullptr, nullptr) >= 0;
 }
 
 void PulseAudioOutput::dropStream()
@@ -232,8 +302,20 @@ void PulseAudioOutput::dropContext()
 void PulseAudioOutput::onContextState()
 {
     m_loop.signal();
-    if (!m_started || m_stopped)
+    if (m_stopped)
         return;
+    if (!m_started) {
+        if (!m_probing)
+            return;
+        const pa_context_state_t state = pa_context_get_state(m_context);
+        if (state == PA_CONTEXT_READY) {
+            probeSink();
+        } else if (!PA_CONTEXT_IS_GOOD(state)) {
+            reportState(false);
+            scheduleRetry();
+        }
+        return;
+    }
     const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY && m_lost && !m_stream) {
         m_stream = newStream();
@@ -247,9 +329,14 @@ void PulseAudioOutput::onContextState()
 void PulseAudioOutput::onStreamState()
 {
     m_loop.signal();
-    if (!m_started || m_stopped)
+    if (m_stopped)
         return;
     const pa_stream_state_t state = pa_stream_get_state(m_stream);
+    // A cork asked for while the stream was still connecting.
+    if (state == PA_STREAM_READY)
+        syncCork();
+    if (!m_started)
+        return;
     if (state == PA_STREAM_READY && m_lost) {
         m_lost = false;
         m_loop.cancel(m_attemptTimer);
@@ -257,6 +344,7 @@ void PulseAudioOutput::onStreamState()
         m_lastRecoveryMs.store(took.count(), std::memory_order_relaxed);
         std::fprintf(stderr, "Starlume: sound server connection restored after %lld ms\n",
                      static_cast<long long>(took.count()));
+        reportState(true);
     } else if (!PA_STREAM_IS_GOOD(state)) {
         onLost(pa_strerror(pa_context_errno(m_context)));
     }
@@ -269,8 +357,47 @@ void PulseAudioOutput::onLost(const char* reason)
         m_lostAt = Clock::now();
         m_losses.fetch_add(1, std::memory_order_relaxed);
         std::fprintf(stderr, "Starlume: sound server connection lost (%s); reconnecting\n", reason);
+        reportState(false);
     }
     scheduleRetry();
+}
+
+// Lock held: no start-up has found a usable server; search with the same
+// back-off as after a loss.
+void PulseAudioOutput::beginProbing()
+{
+    m_deviceFormat.reset();
+    if (m_stopped)
+        return;
+    m_probing = true;
+    reportState(false);
+    scheduleRetry();
+}
+
+void PulseAudioOutput::probeSink()
+{
+    m_probeFound = false;
+    pa_operation* op = pa_context_get_sink_info_by_name(m_context, "@DEFAULT_SINK@", &PulseAudioOutput::probedSinkThunk, this);
+    if (!op) {
+        scheduleRetry();
+        return;
+    }
+    pa_operation_unref(op);
+}
+
+void PulseAudioOutput::onProbedSink(const pa_sink_info* info, int eol)
+{
+    if (!m_probing || m_stopped)
+        return;
+    if (eol == 0) {
+        m_probeFound = m_probeFound || info != nullptr;
+        return;
+    }
+    m_loop.cancel(m_attemptTimer);
+    if (eol > 0 && m_probeFound)
+        reportState(true);
+    else
+        scheduleRetry();
 }
 
 void PulseAudioOutput::scheduleRetry()
@@ -284,6 +411,12 @@ void PulseAudioOutput::scheduleRetry()
 void PulseAudioOutput::retry()
 {
     m_loop.cancel(m_attemptTimer);
+    // A server that answered without a sink is asked again, not reconnected.
+    if (!m_started && m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        if (m_probing)
+            probeSink();
+        return;
+    }
     dropStream();
     dropContext();
     if (!connectContext()) {
@@ -350,6 +483,11 @@ void PulseAudioOutput::retryThunk(pa_mainloop_api* api, pa_time_event* event, co
     api->time_free(event);
     output->m_retryTimer = nullptr;
     output->retry();
+}
+
+void PulseAudioOutput::probedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self)
+{
+    static_cast<PulseAudioOutput*>(self)->onProbedSink(info, eol);
 }
 
 void PulseAudioOutput::attemptTimeoutThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
@@ -420,6 +558,14 @@ std::optional<pa_channel_map> PulseAudioOutput::streamChannelMap()
     if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return std::nullopt;
     return *pa_stream_get_channel_map(m_stream);
+}
+
+bool PulseAudioOutput::isCorked()
+{
+    if (!m_loop.isRunning())
+        return false;
+    PulseMainLoop::Locker locker(m_loop);
+    return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY && pa_stream_is_corked(m_stream) == 1;
 }
 
 bool PulseAudioOutput::isPlaying()

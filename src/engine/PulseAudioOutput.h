@@ -4,6 +4,7 @@
 #include "engine/AudioOutput.h"
 
 #include <pulse/context.h>
+#include <pulse/introspect.h>
 #include <pulse/stream.h>
 
 #include <atomic>
@@ -17,9 +18,12 @@
 // libpulse loop thread.
 //
 // Start-up (deviceFormat through start) blocks the calling thread for at
-// most `startupBudget` in all, whatever the server does. Once started, a
-// lost connection or stream is remade in the background with the same
-// format and the same callback, so the render carries on where it was.
+// most `startupBudget` in all, whatever the server does. When it fails for
+// want of a server, the output keeps looking for one in the background and
+// reports through the state listener when one answers with a sink, so the
+// start-up can be run again. Once started, a lost connection or stream is
+// remade in the background with the same format and the same callback, so
+// the render carries on where it was; a corked stream comes back corked.
 class PulseAudioOutput : public AudioOutput {
 public:
     struct Timing {
@@ -40,6 +44,8 @@ public:
     void setRenderCallback(RenderCallback callback) override;
     bool start(std::string& error) override;
     void stop() override;
+    void setCorked(bool corked) override;
+    void setStateListener(StateListener listener) override;
 
     // What the server granted and reports, for tools and tests. The two
     // timings ask the server first (one round trip) so they are current.
@@ -50,6 +56,8 @@ public:
     std::optional<pa_sample_spec> streamSampleSpec();
     std::optional<pa_channel_map> streamChannelMap();
     bool isPlaying();
+    // Whether the current stream is corked, as the client knows it.
+    bool isCorked();
     bool hasRealtimeThread() const { return m_loop.isRealtime(); }
     std::uint64_t underflowCount() const { return m_underflows.load(std::memory_order_relaxed); }
     std::uint64_t lossCount() const { return m_losses.load(std::memory_order_relaxed); }
@@ -77,6 +85,11 @@ private:
     void onLost(const char* reason);
     void scheduleRetry();
     void retry();
+    void beginProbing();
+    void probeSink();
+    void onProbedSink(const pa_sink_info* info, int eol);
+    void reportState(bool reachesServer);
+    void syncCork();
     void render(float* data, std::uint32_t frames);
     bool updateTiming();
     Clock::time_point startupDeadline();
@@ -87,6 +100,7 @@ private:
     static void underflowThunk(pa_stream*, void* self);
     static void retryThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void attemptTimeoutThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
+    static void probedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self);
 
     Timing m_timing;
     PulseMainLoop m_loop;
@@ -101,6 +115,13 @@ private:
     pa_buffer_attr m_attr{};
     std::size_t m_frameBytes = 0;
     RenderCallback m_render;
+    StateListener m_listener;
+    std::optional<bool> m_reported;
+    bool m_corked = false;
+    bool m_realtimeAsked = false;
+    // Before a successful start: looking for a server with a sink.
+    bool m_probing = false;
+    bool m_probeFound = false;
 
     // After a successful start: losses are repaired instead of reported.
     bool m_started = false;

@@ -56,6 +56,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     const double V = volumeFactor(m_sources.systemOutput.volume());
     const double s = m_sources.wallClockSecond.load(std::memory_order_relaxed);
     const bool F = m_sources.isFrozen.load(std::memory_order_relaxed);
+    st.transport.follow(m_sources.transport.load(std::memory_order_relaxed), r);
     const VoiceGains gateTarget = gateTargets(m_sources.parameters);
     const double kGate = smoothingCoefficient(1.0, gateRampSeconds, r);
     const HalfMinuteChimeBlock chimeBlock{halfMinuteChimeTargets(s), smoothingCoefficient(1.0, 0.04, r),
@@ -87,6 +88,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
 
     for (std::int64_t i = 0; i < n; ++i) {
         const double g = st.startup.nextGain();
+        const double t = st.transport.isOpen() ? 1.0 : st.transport.nextGain();
         rampGates(st.gates, gateTarget, kGate);
         const Modulators m = modulatorsOf(st.modulators);
         noiseFrame(st.noise, noiseAlpha);
@@ -116,8 +118,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
         const double drive = 0.88 + 0.12 * (m.MD + 1.0) / 2.0;
         const double innerL = std::tanh(drive * (reactorBus + fieldL + waveL + anomalyL));
         const double innerR = std::tanh(drive * (reactorBus + fieldR + waveR + anomalyR));
-        const double outL = playable(std::tanh(0.92 * (innerL + glowwormL)) * g);
-        const double outR = playable(std::tanh(0.92 * (innerR + glowwormR)) * g);
+        const double outL = playable(std::tanh(0.92 * (innerL + glowwormL)) * g * t);
+        const double outR = playable(std::tanh(0.92 * (innerR + glowwormR)) * g * t);
         const double mono = outL + outR;
 
         // The analyser gets its own copy of the block, so writing on from index 0 is safe.
@@ -128,13 +130,14 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             m_sinks.spectrum.ingest(std::span<const float>(st.spectrumBuffer), r);
         }
 
-        // Voice peaks after the gates, before the master; master peaks as the listener hears them.
+        // Voice peaks after the gates, before the master; master peaks as the
+        // listener hears them. A pause takes the voices' meters down with it.
         MeterPeaks& peaks = st.meterPeaks;
-        raisePeak(peaks.reactor, std::abs(reactorBus));
-        raisePeak(peaks.field, std::max(std::abs(fieldL), std::abs(fieldR)));
-        raisePeak(peaks.wave, std::max(std::abs(waveL), std::abs(waveR)));
-        raisePeak(peaks.anomaly, std::max(std::abs(anomalyL), std::abs(anomalyR)));
-        raisePeak(peaks.glowworm, std::max(std::abs(glowwormL), std::abs(glowwormR)));
+        raisePeak(peaks.reactor, std::abs(reactorBus) * t);
+        raisePeak(peaks.field, std::max(std::abs(fieldL), std::abs(fieldR)) * t);
+        raisePeak(peaks.wave, std::max(std::abs(waveL), std::abs(waveR)) * t);
+        raisePeak(peaks.anomaly, std::max(std::abs(anomalyL), std::abs(anomalyR)) * t);
+        raisePeak(peaks.glowworm, std::max(std::abs(glowwormL), std::abs(glowwormR)) * t);
         raisePeak(peaks.masterLeft, V * std::abs(outL));
         raisePeak(peaks.masterRight, V * std::abs(outR));
 
@@ -167,6 +170,18 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
 
     silenceNonFiniteVoices(st);
     publishMeters(n, r);
+    reportSilence();
+}
+
+// Once per pause request: the main thread corks the output on this report.
+void RenderCycle::reportSilence()
+{
+    TransportFade& transport = m_state.transport;
+    if (transport.step >= 0.0 || !transport.isSilent() || m_state.reportedSilentCommand == transport.command)
+        return;
+    m_state.reportedSilentCommand = transport.command;
+    m_sinks.silentCommand.store(transport.command, std::memory_order_release);
+    m_sinks.meters.wake();
 }
 
 // Counted in whole blocks: the hand-off comes at the end of the first block

@@ -2,6 +2,7 @@
 
 #include "engine/AudioOutput.h"
 #include "engine/SynthesisState.h"
+#include "engine/TransportFade.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,11 +24,15 @@ public:
         const SLMSystemOutputVolume& systemOutput;
         const std::atomic<double>& wallClockSecond;
         const std::atomic<bool>& isFrozen;
+        const std::atomic<slm::synth::TransportTarget>& transport;
     };
     // Where the render hands its results.
     struct Sinks {
         MeterHandoff& meters;
         SLMAudioSpectrum& spectrum;
+        // The command of a pause whose fade has reached silence; the meter
+        // hand-off's wake-up tells the main thread to look.
+        std::atomic<std::uint32_t>& silentCommand;
     };
 
     RenderCycle(const Sources& sources, const Sinks& sinks);
@@ -43,6 +48,7 @@ public:
 
 private:
     void publishMeters(std::int64_t frames, double rate);
+    void reportSilence();
 
     Sources m_sources;
     Sinks m_sinks;

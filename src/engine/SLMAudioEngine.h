@@ -8,6 +8,7 @@
 #include "engine/AudioOutput.h"
 #include "engine/MeterHandoff.h"
 #include "engine/SynthesisState.h"
+#include "engine/TransportFade.h"
 
 #include <QObject>
 
@@ -17,6 +18,7 @@
 
 class QDateTime;
 class QSocketNotifier;
+class QTimer;
 class RenderCycle;
 class SLMSleepTimer;
 Q_MOC_INCLUDE("engine/SLMSleepTimer.h")
@@ -84,6 +86,8 @@ public:
 
     // Whether the output started and the engine is rendering.
     bool isRunning() const { return m_running; }
+    // Whether the engine has corked the output for a pause.
+    bool isOutputCorked() const { return m_corked; }
 
     // Hands every pending meter update to the meters now, oldest first, and
     // calls afterEach once after each. The main loop does this by itself; the
@@ -103,8 +107,21 @@ signals:
 
 private:
     struct RenderLink;
+    friend class SLMSleepTimer;
 
     void start();
+    // The sleep timer's fade: the sound goes down over `seconds` while the
+    // transport still counts as playing; the output stays uncorked.
+    void fadeOutKeepingPlay(double seconds);
+    void sendTransport(bool playing, double fadeSeconds);
+    void setCorked(bool corked);
+    void setOutputState(OutputState state);
+    void onRenderWakeup();
+    // A pause whose fade the render has finished, not yet corked.
+    bool faded() const;
+    void onOutputReport(std::uint64_t serial, bool reachesServer);
+    void startRest();
+    void restTick();
 
     SLMAudioParameters* m_parameters;
     SLMSystemOutputVolume* m_systemOutput;
@@ -124,4 +141,26 @@ private:
     bool m_running = false;
     bool m_isPlaying = true;
     OutputState m_outputState = OutputState::unavailable;
+
+    // The transport: the main thread's request, read by the render once per
+    // block, and the request whose pause the render has faded to silence.
+    std::atomic<slm::synth::TransportTarget> m_transport{slm::synth::TransportTarget{}};
+    slm::synth::TransportTarget m_transportTarget;
+    std::atomic<std::uint32_t> m_silentCommand{0};
+    bool m_corked = false;
+
+    double m_rate = 0.0;
+    bool m_startupReported = false;
+    bool m_startPending = false;
+    // The newest report of the output (whether it reaches a server), by serial.
+    std::uint64_t m_appliedReport = 0;
+    bool m_outputReaches = false;
+    bool m_outputRetries = false;
+
+    // While nothing renders, silence is fed to the meters and the analyser
+    // at the render's pace so that they fall to rest.
+    QTimer* m_corkTimer = nullptr;
+    QTimer* m_restTimer = nullptr;
+    double m_restSpectrumDue = 0.0;
+    int m_restTicks = 0;
 };

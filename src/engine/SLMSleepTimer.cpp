@@ -2,17 +2,32 @@
 
 #include "engine/SLMAudioEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
-SLMSleepTimer::SLMSleepTimer(SLMAudioEngine& engine, QObject* parent) : QObject(parent), m_engine(engine) {}
-
-int SLMSleepTimer::remainingSeconds() const
+SLMSleepTimer::SLMSleepTimer(SLMAudioEngine& engine, QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
 {
-    if (!m_active)
-        return 0;
-    const double left = m_lengthMinutes * 60.0 - static_cast<double>(m_elapsed.elapsed()) / 1000.0;
+    // Woken for each change of the readout and at the fade and the end, not
+    // on a free-running second, so a fractional length ends on time.
+    m_tick.setSingleShot(true);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    connect(&m_tick, &QTimer::timeout, this, [this] { update(); });
+}
+
+double SLMSleepTimer::fadeStartSeconds(double lengthSeconds)
+{
+    return lengthSeconds - std::min(fadeSeconds, lengthSeconds);
+}
+
+int SLMSleepTimer::remainingSecondsAt(double lengthSeconds, double elapsedSeconds)
+{
+    const double left = lengthSeconds - elapsedSeconds;
     return left > 0.0 ? static_cast<int>(std::ceil(left)) : 0;
 }
+
+int SLMSleepTimer::remainingSeconds() const { return m_active ? m_remainingSeconds : 0; }
 
 void SLMSleepTimer::start(double minutes)
 {
@@ -20,23 +35,71 @@ void SLMSleepTimer::start(double minutes)
         cancel();
         return;
     }
+    // A restart during the fade brings the sound back up.
+    if (m_fading && m_engine.isPlaying())
+        m_engine.sendTransport(true, SLMAudioEngine::playFadeSeconds);
     emit objectWillChange();
     m_active = true;
+    m_fading = false;
     m_lengthMinutes = minutes;
+    m_remainingSeconds = remainingSecondsAt(minutes * 60.0, 0.0);
     m_elapsed.start();
     emit isActiveChanged();
     emit remainingSecondsChanged();
+    update();
 }
 
 void SLMSleepTimer::cancel()
 {
     if (!m_active)
         return;
+    if (m_fading && m_engine.isPlaying())
+        m_engine.sendTransport(true, SLMAudioEngine::playFadeSeconds);
+    stopRunning();
+}
+
+void SLMSleepTimer::stopRunning()
+{
+    m_tick.stop();
     emit objectWillChange();
     m_active = false;
+    m_fading = false;
     m_lengthMinutes = 0.0;
+    m_remainingSeconds = 0;
     emit isActiveChanged();
     emit remainingSecondsChanged();
+}
+
+void SLMSleepTimer::update()
+{
+    if (!m_active)
+        return;
+    const double length = m_lengthMinutes * 60.0;
+    const double elapsed = static_cast<double>(m_elapsed.nsecsElapsed()) / 1e9;
+    if (elapsed >= length) {
+        stopRunning();
+        m_engine.pause();
+        emit expired();
+        return;
+    }
+    const double fadeStart = fadeStartSeconds(length);
+    if (!m_fading && elapsed >= fadeStart) {
+        m_fading = true;
+        m_engine.fadeOutKeepingPlay(length - elapsed);
+    }
+    const int remaining = remainingSecondsAt(length, elapsed);
+    if (remaining != m_remainingSeconds) {
+        emit objectWillChange();
+        m_remainingSeconds = remaining;
+        emit remainingSecondsChanged();
+    }
+
+    // Next: the readout's next change, the fade's start, or the end.
+    double next = (length - elapsed) - static_cast<double>(remaining - 1);
+    if (!m_fading)
+        next = std::min(next, fadeStart - elapsed);
+    next = std::min(next, length - elapsed);
+    m_tick.start(std::max(1, static_cast<int>(std::ceil(next * 1000.0))));
 }
 
 void SLMSleepTimer::stepLength()

@@ -37,6 +37,11 @@ public:
     // Off -> 15 -> 30 -> 45 -> 60 -> 90 -> off; from a length off the list, to the next longer one.
     Q_INVOKABLE void stepLength();
 
+    // When the fade begins, in seconds after the start, for a length in seconds.
+    static double fadeStartSeconds(double lengthSeconds);
+    // Whole seconds left, rounded up, at a time since the start.
+    static int remainingSecondsAt(double lengthSeconds, double elapsedSeconds);
+
 signals:
     void objectWillChange();
     void isActiveChanged();
@@ -45,9 +50,16 @@ signals:
     void expired();
 
 private:
+    // Brings the clock up to date: the readout, the fade, the end; then
+    // waits for whichever comes next.
+    void update();
+    void stopRunning();
+
     SLMAudioEngine& m_engine;
     bool m_active = false;
+    bool m_fading = false;
     double m_lengthMinutes = 0.0;
+    int m_remainingSeconds = 0;
     QElapsedTimer m_elapsed;
     QTimer m_tick;
 };

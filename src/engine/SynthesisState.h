@@ -11,6 +11,7 @@
 #include "engine/ReactorVoice.h"
 #include "engine/SlowModulators.h"
 #include "engine/StartupFade.h"
+#include "engine/TransportFade.h"
 #include "engine/VoiceGates.h"
 #include "engine/WaveVoice.h"
 
@@ -23,6 +24,8 @@ struct SynthesisState {
     static constexpr int spectrumBlockLength = 4096;
 
     slm::synth::StartupFade startup;
+    slm::synth::TransportFade transport;
+    std::uint32_t reportedSilentCommand = 0;
     slm::synth::SmoothedControls controls;
     slm::synth::VoiceGains gates;
     int spatialDelayIndex = 0; // shared by the field's and the wave's delay lines

@@ -4,6 +4,7 @@
 
 #include "control/MemoryDeviceControl.h"
 #include "engine/SLMAudioEngine.h"
+#include "support/EventLoop.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -28,6 +29,9 @@ public:
         bool callbackSet = false;
         bool started = false;
         bool stopped = false;
+        int startCalls = 0;
+        std::vector<bool> corks;
+        StateListener listener;
         RenderCallback callback; // a copy, so the test can call it after teardown
     };
 
@@ -52,6 +56,7 @@ public:
     }
     bool start(std::string& error) override
     {
+        ++log->startCalls;
         if (!startError.empty()) {
             error = startError;
             return false;
@@ -60,11 +65,18 @@ public:
         return true;
     }
     void stop() override { log->stopped = true; }
+    void setCorked(bool corked) override { log->corks.push_back(corked); }
+    void setStateListener(StateListener listener) override
+    {
+        if (reportsState)
+            log->listener = std::move(listener);
+    }
 
     AudioDeviceFormat format;
     std::shared_ptr<Log> log;
     bool acceptStream = true;
     std::string startError;
+    bool reportsState = false;
 };
 
 struct Started {
@@ -114,6 +126,74 @@ TEST(EngineStart, ReportsEachOutcomeWithExactlyOneLine)
     auto failed = startWith({44100.0, 2}, true, "Connection refused");
     EXPECT_EQ(failed.stdoutText, "SLM Audio Engine failed to start: Connection refused\n");
     EXPECT_FALSE(failed.engine->isRunning());
+}
+
+// An output that first finds no server, as the sound server's output does at a
+// launch before the server: it says it keeps looking, then that it found one.
+TEST(EngineStart, RunsItsStartUpAgainWhenTheOutputFindsAServerAndTellsTheTruthThroughout)
+{
+    const std::string started = "SLM Audio Engine started \u2014 FREEZE + aggressive MUTE/SOLO online.\n";
+    auto log = std::make_shared<ScriptedOutput::Log>();
+    // Looking for a server from the first failed step on.
+    struct Searching : ScriptedOutput {
+        using ScriptedOutput::ScriptedOutput;
+        AudioDeviceFormat deviceFormat() override
+        {
+            const AudioDeviceFormat f = ScriptedOutput::deviceFormat();
+            if (!(f.sampleRate > 0) && log->listener)
+                log->listener(false);
+            return f;
+        }
+    };
+    auto searching = std::make_unique<Searching>(AudioDeviceFormat{0.0, 2}, log);
+    searching->reportsState = true;
+    Searching& out = *searching;
+    testing::internal::CaptureStdout();
+    SLMAudioEngine engine(std::move(searching), std::make_unique<MemoryDeviceControl>());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLM Audio Engine: invalid output sample rate.\n");
+    EXPECT_EQ(engine.outputState(), SLMAudioEngine::OutputState::waitingForServer);
+
+    // Paused while nothing renders: corked at once, nothing to fade.
+    engine.pause();
+    EXPECT_EQ(log->corks, std::vector<bool>{true});
+
+    int changes = 0;
+    QObject::connect(&engine, &SLMAudioEngine::outputStateChanged, [&] { ++changes; });
+    out.format = {44100.0, 2};
+    testing::internal::CaptureStdout();
+    std::thread([&] { log->listener(true); }).join(); // from the output's own thread
+    EXPECT_FALSE(engine.isRunning()) << "never from inside the output's call";
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return engine.isRunning(); }));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), started);
+    EXPECT_EQ(engine.outputState(), SLMAudioEngine::OutputState::live);
+    EXPECT_EQ(log->streamRate, 44100.0);
+    EXPECT_EQ(changes, 1);
+
+    // Lost, then back.
+    std::thread([&] { log->listener(false); }).join();
+    slm::test::drainPostedEvents();
+    EXPECT_EQ(engine.outputState(), SLMAudioEngine::OutputState::waitingForServer);
+    log->listener(true);
+    EXPECT_EQ(engine.outputState(), SLMAudioEngine::OutputState::live);
+    // A report overtaken by a newer one changes nothing when it arrives.
+    std::thread([&] { log->listener(false); }).join();
+    log->listener(true);
+    slm::test::drainPostedEvents();
+    EXPECT_EQ(engine.outputState(), SLMAudioEngine::OutputState::live);
+    EXPECT_EQ(log->startCalls, 1);
+
+    engine.play();
+    EXPECT_EQ(log->corks, (std::vector<bool>{true, false}));
+}
+
+TEST(EngineStart, AnOutputThatRefusesForGoodIsUnavailable)
+{
+    auto refused = startWith({44100.0, 2}, false);
+    EXPECT_EQ(refused.engine->outputState(), SLMAudioEngine::OutputState::unavailable);
+    auto silent = startWith({0.0, 2});
+    EXPECT_EQ(silent.engine->outputState(), SLMAudioEngine::OutputState::unavailable);
+    auto ok = startWith({44100.0, 2});
+    EXPECT_EQ(ok.engine->outputState(), SLMAudioEngine::OutputState::live);
 }
 
 TEST(EngineStart, ASilentEngineStillHasWorkingModels)

@@ -7,6 +7,8 @@
 #include "support/SinkKeeper.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +54,26 @@ std::optional<std::size_t> recordSound(MonitorRecorder& recorder, unsigned rate,
         return samples.size() / recorder.channels() >= frame + static_cast<std::size_t>(seconds * rate);
     }, timeout);
     return done ? first : std::nullopt;
+}
+
+// "yes" or "no" for the one stream of the server, as pactl reports it; empty without one.
+QString corkedPerServer(const PulseServer& server)
+{
+    const QString inputs = server.pactl({QStringLiteral("list"), QStringLiteral("sink-inputs")}).output;
+    if (inputs.count(QStringLiteral("Sink Input #")) != 1)
+        return {};
+    const auto match = QRegularExpression(QStringLiteral("Corked: (\\w+)")).match(inputs);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// Whether the last `seconds` recorded are exact silence.
+bool endsSilent(MonitorRecorder& recorder, unsigned rate, double seconds)
+{
+    const auto samples = recorder.samples();
+    const std::size_t n = static_cast<std::size_t>(seconds * rate) * recorder.channels();
+    if (samples.size() < n)
+        return false;
+    return std::all_of(samples.end() - static_cast<std::ptrdiff_t>(n), samples.end(), [](float x) { return x == 0.0f; });
 }
 
 TEST(LiveEngine, PlaysSilenceThroughTheHoldAndThenSound)
@@ -188,6 +210,111 @@ TEST(LiveEngine, SoundCarriesOnAfterTheServerRestartsWithTheFormatItStartedWith)
     EXPECT_EQ(output->lossCount(), 1u);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << "one line for the loss, one for the recovery:\n" << log;
     EXPECT_TRUE(engine->isRunning());
+}
+
+TEST(LiveEngine, PauseCorksTheStreamAfterItsFadeAndPlayBringsTheSoundBack)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    PulseAudioOutput* output = nullptr;
+    auto engine = liveEngine(&output);
+    ASSERT_TRUE(engine->isRunning());
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::live);
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    ASSERT_TRUE(recordSound(recorder, 48000, 0.5, 8000ms));
+    EXPECT_EQ(corkedPerServer(server), QStringLiteral("no"));
+
+    engine->pause();
+    // The fade first, then the cork.
+    EXPECT_FALSE(engine->isOutputCorked());
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return engine->isOutputCorked(); }, 2000ms));
+    EXPECT_TRUE(slm::test::processEventsUntil([&] { return corkedPerServer(server) == QStringLiteral("yes"); }, 2000ms));
+    EXPECT_TRUE(output->isCorked());
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::live);
+    const std::size_t pausedAt = recorder.frames();
+    ASSERT_TRUE(recordUntil(recorder, pausedAt + 48000, 3000ms));
+    EXPECT_TRUE(endsSilent(recorder, 48000, 0.9));
+
+    // Corked through a lost server: the new stream starts corked.
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(server.restart());
+    const bool back = slm::test::processEventsUntil([&] { return output->isPlaying(); }, 5000ms);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(slm::test::processEventsUntil(
+        [&] { return engine->outputState() == SLMAudioEngine::OutputState::live; }, 1000ms));
+    EXPECT_EQ(corkedPerServer(server), QStringLiteral("yes"));
+    {
+        MonitorRecorder quiet(server.serverString(), QStringLiteral("out"), 48000, 2);
+        ASSERT_TRUE(quiet.start());
+        ASSERT_TRUE(recordUntil(quiet, 48000, 3000ms));
+        EXPECT_EQ(slm::test::firstSoundingFrame(quiet.samples(), 2), quiet.samples().size() / 2);
+    }
+
+    engine->play();
+    EXPECT_FALSE(engine->isOutputCorked());
+    EXPECT_TRUE(slm::test::processEventsUntil([&] { return corkedPerServer(server) == QStringLiteral("no"); }, 2000ms));
+    MonitorRecorder again(server.serverString(), QStringLiteral("out"), 48000, 2);
+    ASSERT_TRUE(again.start());
+    EXPECT_TRUE(recordSound(again, 48000, 0.2, 4000ms));
+}
+
+TEST(LiveEngine, ASoundServerThatAppearsAfterLaunchStartsTheSound)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    PulseEnvironment env(server);
+    testing::internal::CaptureStdout();
+    auto engine = liveEngine();
+    std::string lines = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(lines, "SLM Audio Engine: invalid output sample rate.\n");
+    EXPECT_FALSE(engine->isRunning());
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::waitingForServer);
+    slm::test::processEventsFor(1000ms);
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::waitingForServer);
+
+    ASSERT_TRUE(server.start());
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    testing::internal::CaptureStdout();
+    const bool started = slm::test::processEventsUntil([&] { return engine->isRunning(); }, 3000ms);
+    lines = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(started);
+    EXPECT_EQ(lines, startedLine);
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::live);
+    // With the start-up hold and fade of a first start.
+    const std::size_t startFrame = recorder.frames();
+    ASSERT_TRUE(recordUntil(recorder, startFrame + 2 * 48000, 5000ms));
+    const std::size_t first = slm::test::firstSoundingFrame(recorder.samples(), 2);
+    EXPECT_GE(first, startFrame + static_cast<std::size_t>(0.6 * 48000));
+    EXPECT_LE(first, startFrame + static_cast<std::size_t>(1.5 * 48000));
+}
+
+TEST(LiveEngine, AServerStoppedDuringLaunchStartsTheSoundOnceItAnswers)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    server.freeze();
+    testing::internal::CaptureStdout();
+    auto engine = liveEngine();
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(engine->isRunning());
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::waitingForServer);
+    // Paused while waiting: the stream that comes is corked from its start.
+    engine->pause();
+    EXPECT_TRUE(engine->isOutputCorked());
+    slm::test::processEventsFor(500ms);
+
+    server.thaw();
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return engine->isRunning(); }, 5000ms));
+    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::live);
+    EXPECT_TRUE(slm::test::processEventsUntil([&] { return corkedPerServer(server) == QStringLiteral("yes"); }, 2000ms));
+    engine->play();
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    EXPECT_TRUE(recordSound(recorder, 48000, 0.2, 5000ms));
 }
 
 } // namespace

@@ -22,8 +22,11 @@ std::vector<std::vector<float>> OfflineEngine::render(std::int64_t frames, std::
         c.reserve(static_cast<std::size_t>(frames));
     for (std::int64_t done = 0; done < frames;) {
         const auto n = static_cast<std::uint32_t>(std::min<std::int64_t>(block, frames - done));
-        m_output->render(n);
-        if (const auto all = m_output->interleaved(); !all.empty()) {
+        if (!m_output->render(n)) {
+            // Nothing pulled (corked): the device plays silence.
+            for (auto& c : out)
+                c.insert(c.end(), n, 0.0f);
+        } else if (const auto all = m_output->interleaved(); !all.empty()) {
             for (std::uint32_t i = 0; i < n; ++i)
                 for (std::uint32_t c = 0; c < channels; ++c)
                     out[c].push_back(all[static_cast<std::size_t>(i) * channels + c]);

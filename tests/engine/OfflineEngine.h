@@ -23,7 +23,8 @@ public:
     double rate() const { return m_output->sampleRate(); }
 
     // Renders `frames` frames in blocks of `block` (the last may be shorter)
-    // and returns every channel of the stream (de-interleaved if need be).
+    // and returns every channel of the stream (de-interleaved if need be);
+    // blocks the output does not pull (corked) come back as silence.
     std::vector<std::vector<float>> render(std::int64_t frames, std::uint32_t block = 512);
     // Renders without keeping the output.
     void skip(std::int64_t frames, std::uint32_t block = 512);

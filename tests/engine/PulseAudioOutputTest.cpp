@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -23,6 +25,7 @@ using slm::test::MonitorRecorder;
 using slm::test::PulseEnvironment;
 using slm::test::PulseServer;
 using namespace std::chrono_literals;
+using Sink = PulseServer::Sink;
 
 std::string threadName(const QString& commPath)
 {
@@ -276,3 +279,83 @@ TEST(PulseAudioOutput, MovesToTheNewDefaultWhenItsSinkIsRemoved)
 }
 
 } // namespace
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() >= timeout.count())
+            return done();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(PulseAudioOutput, CorkingNeverWaitsForTheServerAndOutlivesARestart)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    PulseAudioOutput output;
+    TestSignal signal;
+    ASSERT_TRUE(startOutput(output, signal));
+    // The null sink takes up to 2 s to take a new stream on.
+    ASSERT_TRUE(waitFor([&] { return signal.frames.load() > 4800; }, 5000ms));
+
+    // A stopped server holds nothing up: the request is only sent.
+    server.freeze();
+    QElapsedTimer timer;
+    timer.start();
+    output.setCorked(true);
+    EXPECT_LT(timer.elapsed(), 50);
+    server.thaw();
+    ASSERT_TRUE(waitFor([&] { return output.isCorked(); }, 2000ms));
+    QThread::msleep(200);
+    const auto pulled = signal.calls.load();
+    QThread::msleep(500);
+    EXPECT_EQ(signal.calls.load(), pulled) << "a corked stream is not pulled";
+
+    ASSERT_TRUE(server.restart());
+    ASSERT_TRUE(waitFor([&] { return output.isPlaying(); }, 5000ms));
+    EXPECT_TRUE(output.isCorked());
+    EXPECT_TRUE(server.pactl({QStringLiteral("list"), QStringLiteral("sink-inputs")}).output.contains(QStringLiteral("Corked: yes")));
+
+    output.setCorked(false);
+    const auto before = signal.frames.load();
+    EXPECT_TRUE(waitFor([&] { return signal.frames.load() > before + 4800; }, 5000ms));
+    EXPECT_FALSE(output.isCorked());
+}
+
+TEST(PulseAudioOutput, WithoutAServerItKeepsLookingAndSaysWhenOneAnswers)
+{
+    PulseServer server({Sink(QStringLiteral("out"))});
+    PulseEnvironment env(server);
+    PulseAudioOutput output;
+    std::mutex mutex;
+    std::vector<bool> reports;
+    output.setStateListener([&](bool reaches) {
+        std::lock_guard lock(mutex);
+        reports.push_back(reaches);
+    });
+    const auto seen = [&] {
+        std::lock_guard lock(mutex);
+        return reports;
+    };
+    EXPECT_FALSE(output.deviceFormat().sampleRate > 0);
+    EXPECT_EQ(seen(), std::vector<bool>{false});
+    QThread::msleep(700); // some retries find nothing, and say nothing
+    EXPECT_EQ(seen(), std::vector<bool>{false});
+
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(waitFor([&] { return seen().size() == 2; }, 3000ms));
+    EXPECT_EQ(seen(), (std::vector<bool>{false, true}));
+    TestSignal signal;
+    ASSERT_TRUE(startOutput(output, signal));
+    EXPECT_TRUE(waitFor([&] { return signal.frames.load() > 4800; }, 5000ms));
+    EXPECT_EQ(seen(), (std::vector<bool>{false, true}));
+}

@@ -142,10 +142,11 @@ TEST(RenderAllocation, RenderingEveryVoiceEventAndHandOffAllocatesNothing)
     ASSERT_TRUE(engine.isRunning());
 
     renderAllocations = 0;
-    bool glowwormCalled = false, anomalySounded = false;
+    bool glowwormCalled = false, anomalySounded = false, silentReported = false;
     int metersDelivered = 0;
     // 21 s: the fade, glowworm calls, the first anomaly, the chime, a freeze,
-    // a change of every kind of control, meter and spectrum hand-offs.
+    // a change of every kind of control, meter and spectrum hand-offs, pause
+    // and play fades, one of them turned round, and a report of silence.
     for (int block = 0; block < 21 * 16000 / 500; ++block) {
         if (block == 200) {
             engine.parameters()->setFieldSolo(true);
@@ -157,15 +158,21 @@ TEST(RenderAllocation, RenderingEveryVoiceEventAndHandOffAllocatesNothing)
             engine.setIsFrozen(false);
             engine.setWallClock(30.2, 0);
         }
+        if (block == 300 || block == 330)
+            engine.pause();
+        if (block == 306 || block == 370)
+            engine.play();
         output.render(500);
         metersDelivered += engine.deliverPendingMeterUpdates();
         engine.spectrum()->waitUntilIdle();
+        silentReported = silentReported || engine.synthesisState().reportedSilentCommand != 0;
         glowwormCalled = glowwormCalled || engine.synthesisState().glowworm.active;
         anomalySounded = anomalySounded || engine.synthesisState().anomaly.active;
     }
     EXPECT_EQ(renderAllocations.load(), 0);
     EXPECT_TRUE(glowwormCalled);
     EXPECT_TRUE(anomalySounded);
+    EXPECT_TRUE(silentReported);
     EXPECT_GE(metersDelivered, 21 * 30 / 2) << "one hand-off every second 500-frame block";
     EXPECT_EQ(engine.spectrum()->droppedBlockCount(), 0u);
 }

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -28,8 +29,16 @@ int main(int argc, char** argv)
                                            QStringLiteral("seconds"), QStringLiteral("60"));
     const QCommandLineOption measureOption(QStringLiteral("measure"),
                                            QStringLiteral("Report latency, underruns and recoveries at the end."));
+    const QCommandLineOption pauseOption(QStringLiteral("pause-at"),
+                                         QStringLiteral("Pause at this many seconds after the start (repeatable)."),
+                                         QStringLiteral("seconds"));
+    const QCommandLineOption playOption(QStringLiteral("play-at"),
+                                        QStringLiteral("Play at this many seconds after the start (repeatable)."),
+                                        QStringLiteral("seconds"));
     parser.addOption(secondsOption);
     parser.addOption(measureOption);
+    parser.addOption(pauseOption);
+    parser.addOption(playOption);
     parser.process(app);
 
     bool ok = false;
@@ -53,6 +62,29 @@ int main(int argc, char** argv)
     std::unique_ptr<LiveMeasurement> measurement;
     if (parser.isSet(measureOption))
         measurement = std::make_unique<LiveMeasurement>(live);
+
+    // Each request is stamped on stdout with the realtime clock, so a
+    // recording of the sink's monitor can be lined up with it.
+    const auto schedule = [&](const QCommandLineOption& option, bool play) {
+        for (const QString& value : parser.values(option)) {
+            const double at = value.toDouble(&ok);
+            if (!ok || !(at >= 0))
+                return false;
+            QTimer::singleShot(static_cast<int>(at * 1000), &engine, [&engine, play] {
+                timespec now{};
+                clock_gettime(CLOCK_REALTIME, &now);
+                play ? engine.play() : engine.pause();
+                std::printf("%s requested at %lld.%09ld\n", play ? "play" : "pause", static_cast<long long>(now.tv_sec),
+                            now.tv_nsec);
+                std::fflush(stdout);
+            });
+        }
+        return true;
+    };
+    if (!schedule(pauseOption, false) || !schedule(playOption, true)) {
+        std::fprintf(stderr, "starlume-play: --pause-at and --play-at need a number of seconds\n");
+        return 2;
+    }
 
     QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QCoreApplication::quit);
     app.exec();
