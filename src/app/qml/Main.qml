@@ -48,7 +48,11 @@ Window {
     Shortcut {
         sequences: ["Menu", "Shift+F10"]
         enabled: !contextMenu.visible
-        onActivated: contextMenu.popup((window.width - contextMenu.width) / 2, (window.height - contextMenu.height) / 3)
+        onActivated: {
+            contextMenu.popup((window.width - contextMenu.width) / 2, (window.height - contextMenu.height) / 3)
+            // Opened from the keyboard: the first entry is current, as in any menu.
+            contextMenu.currentIndex = 0
+        }
     }
     Shortcut {
         sequence: "F11"
