@@ -45,18 +45,22 @@ Menu {
             border.color: Qt.rgba(1, 1, 1, 0.14)
         }
 
-        Instantiator {
-            model: menu.contentView.sleepTimerChoices
-            delegate: ContextMenuItem {
-                required property var modelData
-                implicitWidth: 160
-                text: modelData.label
-                marked: menu.contentView !== null && menu.contentView !== undefined
-                        && menu.contentView.sleepTimerMinutes === modelData.minutes
-                onTriggered: menu.contentView.setSleepTimer(modelData.minutes)
-            }
-            onObjectAdded: (index, object) => sleepMenu.insertItem(index, object)
-            onObjectRemoved: (index, object) => sleepMenu.removeItem(object)
+        // One entry per length the timer offers; each knows the view it calls.
+        Component.onCompleted: {
+            for (const choice of menu.contentView.sleepTimerChoices)
+                sleepMenu.addItem(sleepChoice.createObject(sleepMenu.contentItem, {
+                    text: choice.label, minutes: choice.minutes, view: menu.contentView }))
+        }
+    }
+
+    Component {
+        id: sleepChoice
+        ContextMenuItem {
+            property real minutes
+            property QtObject view
+            implicitWidth: 160
+            marked: view !== null && view.sleepTimerMinutes === minutes
+            onTriggered: view.setSleepTimer(minutes)
         }
     }
 
