@@ -542,7 +542,7 @@ TEST_F(StarlumeAppTest, TheSleepTimerPausesAndLetsTheDisplaySleep)
 {
     start();
     FakeScreenSaver screenSaver;
-    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("saver"))));
+    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("saver-for-sleep"))));
     // 0.02 minutes: fades out over 1.2 s and pauses.
     StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen"), QStringLiteral("--sleep"), QStringLiteral("0.02")});
     ASSERT_NE(launch(app), 0u);
