@@ -99,7 +99,7 @@ SingleInstance::Claim SingleInstance::handActionsToOwner(const QList<Action>& ac
         auto message = QDBusMessage::createMethodCall(m_appId, objectPathFor(m_appId), applicationInterface,
                                                       QStringLiteral("ActivateAction"));
         message << action.name << QVariant(action.parameter) << QVariantMap{};
-        const QDBusMessage reply = m_bus.call(message, QDBus::Block, activateTimeoutMs);
+        const QDBusMessage reply = m_bus.call(message, QDBus::BlockWithGui, activateTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage) {
             m_message = QStringLiteral("Starlume is already running but does not answer (%1); not starting a second one.")
                             .arg(reply.errorMessage());

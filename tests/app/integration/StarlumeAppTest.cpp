@@ -360,6 +360,13 @@ TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
     const QStringList lines = second.errorLines();
     ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
+
+    // Without a bus there is no channel for the remote: it says so and leaves.
+    const Ran pause = remote(*session, {QStringLiteral("--pause")});
+    EXPECT_EQ(pause.exitCode, 1);
+    ASSERT_EQ(pause.errorLines.size(), 1) << pause.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(pause.errorLines[0].contains(QStringLiteral("cannot be given commands"))) << pause.errorLines[0].toStdString();
+    EXPECT_EQ(first.process().state(), QProcess::Running);
 }
 
 // How fast it quits is measured by tools/measure-app.sh; here it must end,
