@@ -3,6 +3,7 @@
 #include "app/SLMMixerWindowController.h"
 #include "control/SLMAudioPresetManager.h"
 #include "engine/SLMAudioEngine.h"
+#include "engine/SLMSleepTimer.h"
 
 #include <QDateTime>
 #include <QQuickWindow>
@@ -19,6 +20,12 @@ ContentView::ContentView(const EngineFactory& makeEngine, QQmlEngine& qml, QObje
         m_presetManager->restoreRemembered();
 
     m_cursorHide.fullScreenChanged = [this](bool) { emit isFullScreenChanged(); };
+    if (m_audioEngine) {
+        connect(m_audioEngine.get(), &SLMAudioEngine::isPlayingChanged, this, &ContentView::isPlayingChanged);
+        SLMSleepTimer* timer = m_audioEngine->sleepTimer();
+        connect(timer, &SLMSleepTimer::isActiveChanged, this, &ContentView::sleepTimerChanged);
+        connect(timer, &SLMSleepTimer::remainingSecondsChanged, this, &ContentView::sleepTimerChanged);
+    }
     connect(&m_fullScreenWatcher, &FullScreenWatcher::windowEnteredFullScreen, this,
             [this](QWindow* window) { m_cursorHide.windowEnteredFullScreen(window); });
     connect(&m_fullScreenWatcher, &FullScreenWatcher::windowLeftFullScreen, this,
@@ -76,6 +83,89 @@ void ContentView::tick()
 {
     if (m_audioEngine)
         m_audioEngine->updateWallClock(QDateTime::currentDateTime());
+}
+
+bool ContentView::isPlaying() const
+{
+    return m_audioEngine && m_audioEngine->isPlaying();
+}
+
+QString ContentView::sleepTimerTitle() const
+{
+    const SLMSleepTimer* timer = m_audioEngine ? m_audioEngine->sleepTimer() : nullptr;
+    if (!timer || !timer->isActive())
+        return QStringLiteral("Sleep timer");
+    return QStringLiteral("Sleep timer \u2014 %1 left").arg(formatRemaining(timer->remainingSeconds()));
+}
+
+double ContentView::sleepTimerMinutes() const
+{
+    return m_audioEngine ? m_audioEngine->sleepTimer()->lengthMinutes() : 0.0;
+}
+
+QVariantList ContentView::sleepTimerChoices()
+{
+    QVariantList choices;
+    for (int minutes : SLMSleepTimer::stepLengths()) {
+        const QString label = minutes == 0 ? QStringLiteral("Off") : QStringLiteral("%1 minutes").arg(minutes);
+        choices.append(QVariantMap{{QStringLiteral("minutes"), minutes}, {QStringLiteral("label"), label}});
+    }
+    return choices;
+}
+
+QString ContentView::formatRemaining(int seconds)
+{
+    seconds = std::max(seconds, 0);
+    const int hours = seconds / 3600;
+    const int minutes = seconds / 60 % 60;
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2").arg(minutes, hours > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours > 0 ? QStringLiteral("%1:%2").arg(hours).arg(minutesAndSeconds) : minutesAndSeconds;
+}
+
+void ContentView::togglePlayPause()
+{
+    if (m_audioEngine)
+        m_audioEngine->togglePlayPause();
+}
+
+void ContentView::setSleepTimer(double minutes)
+{
+    if (!m_audioEngine)
+        return;
+    if (minutes > 0.0)
+        m_audioEngine->sleepTimer()->start(minutes);
+    else
+        m_audioEngine->sleepTimer()->cancel();
+}
+
+void ContentView::apply(const RemoteCommand& command)
+{
+    if (m_audioEngine) {
+        switch (command.transport) {
+        case RemoteCommand::Transport::unchanged:
+            break;
+        case RemoteCommand::Transport::play:
+            m_audioEngine->play();
+            break;
+        case RemoteCommand::Transport::pause:
+            m_audioEngine->pause();
+            break;
+        case RemoteCommand::Transport::toggle:
+            m_audioEngine->togglePlayPause();
+            break;
+        }
+    }
+    if (command.preset && m_presetManager)
+        m_presetManager->applyPreset(*command.preset);
+    if (command.sleepMinutes)
+        setSleepTimer(*command.sleepMinutes);
+    if (command.toggleFullScreen)
+        toggleFullScreen();
+    if (command.openMixer)
+        openMixer();
+    if (command.quit)
+        quit();
 }
 
 void ContentView::openMixer()

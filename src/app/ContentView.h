@@ -3,6 +3,7 @@
 #include "app/CursorHideController.h"
 #include "app/CursorHidingPlatform.h"
 #include "app/FullScreenWatcher.h"
+#include "app/RemoteCommand.h"
 
 #include <QObject>
 #include <QPointer>
@@ -30,6 +31,13 @@ class ContentView : public QObject {
     Q_PROPERTY(SLMMixerWindowController* mixerWindowController READ mixerWindowController CONSTANT)
     Q_PROPERTY(SLMAudioPresetManager* presetManager READ presetManager CONSTANT)
     Q_PROPERTY(bool isFullScreen READ isFullScreen NOTIFY isFullScreenChanged)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    // The context menu's sleep-timer entry: "Sleep timer", or with the time left.
+    Q_PROPERTY(QString sleepTimerTitle READ sleepTimerTitle NOTIFY sleepTimerChanged)
+    // The running timer's length in minutes; 0 when off.
+    Q_PROPERTY(double sleepTimerMinutes READ sleepTimerMinutes NOTIFY sleepTimerChanged)
+    // The lengths the menu offers, each {minutes, label}; 0 is off.
+    Q_PROPERTY(QVariantList sleepTimerChoices READ sleepTimerChoices CONSTANT)
 
 public:
     using EngineFactory = std::function<std::unique_ptr<SLMAudioEngine>()>;
@@ -50,12 +58,29 @@ public:
     bool isFullScreen() const { return m_cursorHide.isFullScreen(); }
     bool isPointerHidden() const { return m_cursor.isHidden(); }
 
+    bool isPlaying() const;
+    QString sleepTimerTitle() const;
+    double sleepTimerMinutes() const;
+    static QVariantList sleepTimerChoices();
+    // "29:41", "1:05:00".
+    static QString formatRemaining(int seconds);
+
     Q_INVOKABLE void openMixer();
     Q_INVOKABLE void toggleFullScreen();
     Q_INVOKABLE void leaveFullScreen();
+    Q_INVOKABLE void togglePlayPause();
+    // Minutes, 0 for off.
+    Q_INVOKABLE void setSleepTimer(double minutes);
+    Q_INVOKABLE void quit() { emit quitRequested(); }
+
+    // A command-line remote's request, from this launch or a later one.
+    void apply(const RemoteCommand& command);
 
 signals:
     void isFullScreenChanged();
+    void isPlayingChanged();
+    void sleepTimerChanged();
+    void quitRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,13 +5,13 @@ void DesktopApplicationAdaptor::Activate(const QVariantMap&)
     emit activated();
 }
 
-// Starlume opens no files and has no actions: both just bring it forward.
+// Starlume opens no files: that just brings it forward.
 void DesktopApplicationAdaptor::Open(const QStringList&, const QVariantMap&)
 {
     emit activated();
 }
 
-void DesktopApplicationAdaptor::ActivateAction(const QString&, const QVariantList&, const QVariantMap&)
+void DesktopApplicationAdaptor::ActivateAction(const QString& name, const QVariantList& parameter, const QVariantMap&)
 {
-    emit activated();
+    emit actionActivated(name, parameter);
 }

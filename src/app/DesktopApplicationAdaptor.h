@@ -21,4 +21,6 @@ public slots:
 
 signals:
     void activated();
+    // The command-line remote's actions (play, pause, preset, ...), unchecked.
+    void actionActivated(const QString& name, const QVariantList& parameter);
 };

@@ -73,17 +73,20 @@ QString SingleInstance::objectPathFor(const QString& appId)
     return path;
 }
 
-SingleInstance::Claim SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim(const QList<Action>& actions)
 {
     switch (claimBusName()) {
     case BusClaim::owned:
         return Claim::primary;
     case BusClaim::taken:
-        return activateOwner();
+        return actions.isEmpty() ? activateOwner() : handActionsToOwner(actions);
     case BusClaim::unavailable:
         break;
     }
-    return claimLockFile();
+    const Claim claim = claimLockFile();
+    if (claim == Claim::heldByOther && !actions.isEmpty())
+        m_message += QStringLiteral(" Without a session bus it cannot be given commands.");
+    return claim;
 }
 
 SingleInstance::BusClaim SingleInstance::claimBusName()
@@ -94,6 +97,7 @@ SingleInstance::BusClaim SingleInstance::claimBusName()
     // The object goes up before the name, so that whoever sees the name can call it.
     auto* adaptor = new DesktopApplicationAdaptor(this);
     connect(adaptor, &DesktopApplicationAdaptor::activated, this, &SingleInstance::activationRequested);
+    connect(adaptor, &DesktopApplicationAdaptor::actionActivated, this, &SingleInstance::actionRequested);
     const QString path = objectPathFor(m_appId);
     if (!m_bus.registerObject(path, this, QDBusConnection::ExportAdaptors))
         return BusClaim::unavailable;
@@ -124,6 +128,24 @@ SingleInstance::Claim SingleInstance::activateOwner()
     m_message = QStringLiteral("Starlume is already running but does not answer (%1); not starting a second one.")
                     .arg(reply.errorMessage());
     return Claim::otherDidNotAnswer;
+}
+
+SingleInstance::Claim SingleInstance::handActionsToOwner(const QList<Action>& actions)
+{
+    // One call per action, in order, each answered before the next: the
+    // running instance applies them as this launch would have.
+    for (const Action& action : actions) {
+        auto message = QDBusMessage::createMethodCall(m_appId, objectPathFor(m_appId), applicationInterface,
+                                                      QStringLiteral("ActivateAction"));
+        message << action.name << QVariant(action.parameter) << QVariantMap{};
+        const QDBusMessage reply = m_bus.call(message, QDBus::BlockWithGui, activateTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            m_message = QStringLiteral("Starlume is already running but does not answer (%1); not starting a second one.")
+                            .arg(reply.errorMessage());
+            return Claim::otherDidNotAnswer;
+        }
+    }
+    return Claim::handedOver;
 }
 
 SingleInstance::Claim SingleInstance::claimLockFile()

@@ -4,6 +4,11 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class StreamVolume;
+
 // The program's entry: one main window whose content owns the sound engine.
 // Runs the whole program and returns its exit status.
 class StarlumeApp {
@@ -14,5 +19,10 @@ public:
     // The themed icon's name, as installed into hicolor/scalable/apps.
     static inline const QString iconName = QStringLiteral("starlume");
 
-    static int run(int argc, char** argv, const ContentView::EngineFactory& makeEngine);
+    // Links the stream-volume model to the sound server; the returned object
+    // keeps the link until the program ends.
+    using StreamVolumeLink = std::function<std::unique_ptr<QObject>(StreamVolume&)>;
+
+    static int run(int argc, char** argv, const ContentView::EngineFactory& makeEngine,
+                   const StreamVolumeLink& linkStreamVolume = {});
 };

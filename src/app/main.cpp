@@ -1,4 +1,5 @@
 #include "app/ObservedAudioOutput.h"
+#include "app/PulseStreamVolume.h"
 #include "app/StarlumeApp.h"
 #include "control/PulseDeviceControl.h"
 #include "engine/PulseAudioOutput.h"
@@ -37,5 +38,7 @@ std::unique_ptr<SLMAudioEngine> makeLiveEngine()
 
 int main(int argc, char** argv)
 {
-    return StarlumeApp::run(argc, argv, makeLiveEngine);
+    return StarlumeApp::run(argc, argv, makeLiveEngine, [](StreamVolume& volume) -> std::unique_ptr<QObject> {
+        return std::make_unique<PulseStreamVolume>(volume);
+    });
 }

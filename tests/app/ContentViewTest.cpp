@@ -187,4 +187,21 @@ TEST(ContentViewRestart, PlaysTheMixTheListenerLeftAndTheConsoleShowsIt)
     EXPECT_TRUE(storm->property("lit").toBool());
 }
 
+TEST_F(ContentViewTest, TheMenuShowsTheSleepTimersTimeLeft)
+{
+    EXPECT_EQ(ContentView::formatRemaining(29 * 60 + 41), QStringLiteral("29:41"));
+    EXPECT_EQ(ContentView::formatRemaining(5), QStringLiteral("0:05"));
+    EXPECT_EQ(ContentView::formatRemaining(90 * 60), QStringLiteral("1:30:00"));
+    EXPECT_EQ(ContentView::formatRemaining(-3), QStringLiteral("0:00"));
+
+    EXPECT_EQ(content.sleepTimerTitle(), QStringLiteral("Sleep timer"));
+    QSignalSpy changed(&content, &ContentView::sleepTimerChanged);
+    content.setSleepTimer(30);
+    EXPECT_FALSE(changed.isEmpty());
+    EXPECT_EQ(content.sleepTimerMinutes(), 30.0);
+    EXPECT_EQ(content.sleepTimerTitle(), QStringLiteral("Sleep timer \u2014 30:00 left"));
+    content.setSleepTimer(0);
+    EXPECT_EQ(content.sleepTimerTitle(), QStringLiteral("Sleep timer"));
+}
+
 } // namespace

@@ -107,4 +107,30 @@ TEST(SingleInstanceTest, ALiveHolderStillKeepsASecondOneOut)
     EXPECT_EQ(claimWithoutBus(lock, second), SingleInstance::Claim::heldByOther) << second->message().toStdString();
 }
 
+TEST(SingleInstanceTest, ALaterLaunchHandsItsActionsOverInOrderWithoutRaising)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    QTemporaryDir runtime;
+    SingleInstance running(appId, bus.connect(QStringLiteral("running")), runtime.filePath(QStringLiteral("lock")));
+    ASSERT_EQ(running.claim(), SingleInstance::Claim::primary);
+    QList<SingleInstance::Action> received;
+    int raised = 0;
+    QObject::connect(&running, &SingleInstance::actionRequested,
+                     [&](const QString& name, const QVariantList& parameter) { received.append({name, parameter}); });
+    QObject::connect(&running, &SingleInstance::activationRequested, [&] { ++raised; });
+
+    SingleInstance later(appId, bus.connect(QStringLiteral("later")), runtime.filePath(QStringLiteral("lock")));
+    const QList<SingleInstance::Action> sent = {{QStringLiteral("pause"), {}},
+                                                {QStringLiteral("sleep"), {0.5}},
+                                                {QStringLiteral("preset"), {QStringLiteral("storm")}}};
+    EXPECT_EQ(later.claim(sent), SingleInstance::Claim::handedOver);
+    ASSERT_EQ(received.size(), sent.size());
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(received[i].name, sent[i].name);
+        EXPECT_EQ(received[i].parameter, sent[i].parameter);
+    }
+    EXPECT_EQ(raised, 0);
+}
+
 } // namespace

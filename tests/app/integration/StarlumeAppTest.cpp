@@ -6,10 +6,13 @@
 #include "../FakeScreenSaver.h"
 #include "support/EventLoop.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -38,7 +41,8 @@ public:
 
     // A small window unless the test looks at the clock: the clock is drawn by
     // Mesa's software rasteriser here, and tests run side by side.
-    explicit StarlumeApp(const DesktopSession& session, Size size = Size::small) : m_output(m_process)
+    explicit StarlumeApp(const DesktopSession& session, Size size = Size::small, const QStringList& options = {})
+        : m_output(m_process)
     {
         QProcessEnvironment environment = session.environment();
         environment.insert(QStringLiteral("STARLUME_REPORT_FIRST_FRAME"), QStringLiteral("1"));
@@ -46,6 +50,7 @@ public:
         QStringList arguments;
         if (size == Size::small)
             arguments << QStringLiteral("-qwindowgeometry") << QStringLiteral("480x300+0+0");
+        arguments << options;
         m_process.start(QStringLiteral(STARLUME_BINARY), arguments);
     }
     ~StarlumeApp()
@@ -83,6 +88,79 @@ void sendKeys(const DesktopSession& session, const QString& keys)
     xdotool.setProcessEnvironment(session.environment());
     xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
     xdotool.waitForFinished(3000);
+}
+
+// A command-line client run to its end: exit code and its output, trimmed.
+struct Ran {
+    int exitCode = -1;
+    QString out;
+    QStringList errorLines;
+    qint64 milliseconds = 0;
+};
+
+Ran run(const DesktopSession& session, const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(session.environment());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(10000);
+    Ran ran;
+    ran.milliseconds = timer.elapsed();
+    ran.exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    ran.out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    ran.errorLines = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return ran;
+}
+
+Ran remote(const DesktopSession& session, const QStringList& options)
+{
+    return run(session, QStringLiteral(STARLUME_BINARY), options);
+}
+
+QString playerctl(const DesktopSession& session, const QStringList& arguments)
+{
+    return run(session, QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("starlume")} + arguments).out;
+}
+
+// Every PropertiesChanged our player announces, as name -> value maps.
+class PropertiesChangedLog : public QObject {
+    Q_OBJECT
+public:
+    explicit PropertiesChangedLog(const QString& busAddress)
+        : m_bus(QDBusConnection::connectToBus(busAddress, QStringLiteral("mpris-watcher")))
+    {
+        m_bus.connect(QString(), QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("org.freedesktop.DBus.Properties"),
+                      QStringLiteral("PropertiesChanged"), this, SLOT(take(QDBusMessage)));
+    }
+    ~PropertiesChangedLog() override { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-watcher")); }
+
+    bool saw(const QString& name) const
+    {
+        return std::any_of(changes.begin(), changes.end(), [&](const QVariantMap& c) { return c.contains(name); });
+    }
+    QList<QVariantMap> changes;
+
+private slots:
+    void take(const QDBusMessage& message)
+    {
+        QVariantMap changed;
+        message.arguments().value(1).value<QDBusArgument>() >> changed;
+        changes.append(changed);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+// The volume of Starlume's own stream on the sound server, in percent, or -1.
+int streamVolumePercent(const DesktopSession& session)
+{
+    const QString listing = run(session, QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")}).out;
+    const QRegularExpression volume(QStringLiteral("Volume: \\S+: +\\d+ / +(\\d+)%"));
+    const auto match = volume.match(listing);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 class StarlumeAppTest : public ::testing::Test {
@@ -284,6 +362,13 @@ TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
     const QStringList lines = second.errorLines();
     ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
+
+    // Without a bus there is no channel for the remote: it says so and leaves.
+    const Ran pause = remote(*session, {QStringLiteral("--pause")});
+    EXPECT_EQ(pause.exitCode, 1);
+    ASSERT_EQ(pause.errorLines.size(), 1) << pause.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(pause.errorLines[0].contains(QStringLiteral("cannot be given commands"))) << pause.errorLines[0].toStdString();
+    EXPECT_EQ(first.process().state(), QProcess::Running);
 }
 
 TEST_F(StarlumeAppTest, WithoutABusAnUnreadableLockFileNeverBlocksTheStart)
@@ -367,4 +452,143 @@ TEST(StarlumeWithoutDisplayTest, SaysSoInOneLine)
     EXPECT_TRUE(app.readAllStandardOutput().isEmpty());
 }
 
+TEST_F(StarlumeAppTest, MediaControlsTheRemoteTheKeyboardAndTheMenuAllReachOneInstance)
+{
+    start();
+    StarlumeApp app(*session);
+    const std::uint32_t window = launch(app);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(app.waitFor(startedLine));
+    PropertiesChangedLog announced(session->busAddress());
+    const auto status = [&] { return playerctl(*session, {QStringLiteral("status")}); };
+    const auto title = [&] { return playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("xesam:title")}); };
+    const auto becomes = [&](const std::function<QString()>& read, const QString& wanted) {
+        return eventually([&] { return read() == wanted; });
+    };
+
+    // A desktop's media controls.
+    EXPECT_EQ(status(), QStringLiteral("Playing"));
+    playerctl(*session, {QStringLiteral("pause")});
+    EXPECT_TRUE(becomes(status, QStringLiteral("Paused")));
+    playerctl(*session, {QStringLiteral("play-pause")});
+    EXPECT_TRUE(becomes(status, QStringLiteral("Playing")));
+    EXPECT_TRUE(eventually([&] { return announced.saw(QStringLiteral("PlaybackStatus")); }));
+
+    // A second launch hands its options over and leaves at once.
+    const Ran preset = remote(*session, {QStringLiteral("--preset"), QStringLiteral("storm")});
+    EXPECT_EQ(preset.exitCode, 0) << preset.errorLines.join('\n').toStdString();
+    EXPECT_LT(preset.milliseconds, 3000);
+    EXPECT_TRUE(becomes(title, QStringLiteral("STORM")));
+    playerctl(*session, {QStringLiteral("next")});
+    EXPECT_TRUE(becomes(title, QStringLiteral("CUSTOM")));
+    playerctl(*session, {QStringLiteral("next")});
+    EXPECT_TRUE(becomes(title, QStringLiteral("VOID"))) << "Next does not wrap round to the first preset";
+    playerctl(*session, {QStringLiteral("previous")});
+    EXPECT_TRUE(becomes(title, QStringLiteral("CUSTOM")));
+    EXPECT_EQ(playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).remove(QLatin1Char('\'')),
+              QStringLiteral("/io/github/starlume/Starlume/preset/custom"));
+    EXPECT_TRUE(eventually([&] { return announced.saw(QStringLiteral("Metadata")); }));
+
+    const Ran pause = remote(*session, {QStringLiteral("--pause")});
+    EXPECT_EQ(pause.exitCode, 0);
+    EXPECT_TRUE(becomes(status, QStringLiteral("Paused")));
+    EXPECT_FALSE(app.output().count(startedLine) > 1) << "a second engine started";
+
+    // Bad options: one line naming them, exit 2, and nothing of the rest is applied.
+    for (const QStringList& bad : {QStringList{QStringLiteral("--play"), QStringLiteral("--bogus")},
+                                   QStringList{QStringLiteral("--sleep"), QStringLiteral("soon")}}) {
+        const Ran ran = remote(*session, bad);
+        EXPECT_EQ(ran.exitCode, 2);
+        ASSERT_EQ(ran.errorLines.size(), 1) << ran.errorLines.join('\n').toStdString();
+        EXPECT_TRUE(ran.errorLines[0].contains(bad.back())) << ran.errorLines[0].toStdString();
+    }
+    QThread::msleep(300);
+    EXPECT_EQ(status(), QStringLiteral("Paused")) << "a bad command line reached the running instance";
+
+    // The volume of our own stream, both ways, checked at the sound server.
+    playerctl(*session, {QStringLiteral("volume"), QStringLiteral("0.4")});
+    EXPECT_TRUE(eventually([&] { return streamVolumePercent(*session) == 40; })) << streamVolumePercent(*session);
+    EXPECT_TRUE(eventually([&] { return announced.saw(QStringLiteral("Volume")); }));
+    const QString streams = run(*session, QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
+                                                                   QStringLiteral("sink-inputs")}).out;
+    run(*session, QStringLiteral("pactl"), {QStringLiteral("set-sink-input-volume"), streams.section(QLatin1Char('\t'), 0, 0),
+                                            QStringLiteral("25%")});
+    EXPECT_TRUE(becomes([&] { return playerctl(*session, {QStringLiteral("volume")}).left(4); }, QStringLiteral("0.25")));
+
+    // Space in the main window, and the context menu by mouse and by the Menu key.
+    focus(window);
+    sendKeys(*session, QStringLiteral("space"));
+    EXPECT_TRUE(becomes(status, QStringLiteral("Playing"))) << "Space did not play";
+    sendKeys(*session, QStringLiteral("space"));
+    EXPECT_TRUE(becomes(status, QStringLiteral("Paused"))) << "Space did not pause";
+
+    const auto pointer = [&](const QStringList& actions) {
+        run(*session, QStringLiteral("xdotool"),
+            QStringList{QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window)} + actions);
+    };
+    pointer({QStringLiteral("120"), QStringLiteral("120"), QStringLiteral("click"), QStringLiteral("3")});
+    QThread::msleep(500);
+    sendKeys(*session, QStringLiteral("Down"));
+    sendKeys(*session, QStringLiteral("Return"));
+    EXPECT_TRUE(becomes(status, QStringLiteral("Playing"))) << "the context menu's first entry did not play";
+    // Opened from the keyboard, the first entry is current (with the pointer
+    // away from the menu, which would make the entry under it current).
+    pointer({QStringLiteral("2"), QStringLiteral("2")});
+    sendKeys(*session, QStringLiteral("Menu"));
+    QThread::msleep(500);
+    sendKeys(*session, QStringLiteral("Return"));
+    EXPECT_TRUE(becomes(status, QStringLiteral("Paused"))) << "the Menu key's menu did not pause";
+
+    // MPRIS Quit ends it cleanly.
+    run(*session, QStringLiteral("gdbus"), {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                                            QStringLiteral("org.mpris.MediaPlayer2.starlume"), QStringLiteral("--object-path"),
+                                            QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("--method"),
+                                            QStringLiteral("org.mpris.MediaPlayer2.Quit")});
+    ASSERT_TRUE(app.waitForExit(5000ms)) << "MPRIS Quit did not end the program";
+    EXPECT_EQ(app.process().exitCode(), 0);
+}
+
+TEST_F(StarlumeAppTest, WithoutAnInstanceTheRemoteStartsStarlumeWithItsOptions)
+{
+    start();
+    const Ran version = remote(*session, {QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Starlume \\d+\\.\\d+\\.\\d+$")).match(version.out).hasMatch())
+        << version.out.toStdString();
+    const Ran quit = remote(*session, {QStringLiteral("--quit")});
+    EXPECT_EQ(quit.exitCode, 0);
+    EXPECT_FALSE(quit.out.contains(startedLine)) << "--quit with nothing running started the sound";
+
+    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--pause"), QStringLiteral("--preset"), QStringLiteral("Drift")});
+    ASSERT_NE(launch(app), 0u);
+    EXPECT_TRUE(eventually([&] { return playerctl(*session, {QStringLiteral("status")}) == QStringLiteral("Paused"); }));
+    EXPECT_EQ(playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("xesam:title")}), QStringLiteral("DRIFT"));
+
+    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
+    ASSERT_TRUE(app.waitForExit(5000ms)) << "--quit did not reach the running instance";
+    EXPECT_EQ(app.process().exitCode(), 0);
+}
+
+// Needs the engine's sleep timer to run out and pause.
+TEST_F(StarlumeAppTest, TheSleepTimerPausesAndLetsTheDisplaySleep)
+{
+    start();
+    FakeScreenSaver screenSaver;
+    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("saver-for-sleep"))));
+    // 0.02 minutes: fades out over 1.2 s and pauses.
+    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen"), QStringLiteral("--sleep"), QStringLiteral("0.02")});
+    ASSERT_NE(launch(app), 0u);
+    ASSERT_TRUE(eventually([&] { return screenSaver.active.size() == 1; })) << "full screen did not keep the display awake";
+
+    const auto status = [&] { return playerctl(*session, {QStringLiteral("status")}); };
+    EXPECT_TRUE(eventually([&] { return status() == QStringLiteral("Paused"); }, 6000ms)) << "the sleep timer did not pause";
+    EXPECT_TRUE(eventually([&] { return screenSaver.active.empty(); })) << "the display was kept awake after the sleep timer";
+    EXPECT_EQ(app.process().state(), QProcess::Running) << "the sleep timer quit instead of pausing";
+
+    playerctl(*session, {QStringLiteral("play")});
+    EXPECT_TRUE(eventually([&] { return screenSaver.active.size() == 1; })) << "playing again in full screen did not inhibit";
+}
+
 } // namespace
+
+#include "StarlumeAppTest.moc"
