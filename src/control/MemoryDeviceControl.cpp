@@ -13,6 +13,13 @@ void MemoryDeviceControl::switchDefaultDevice(std::optional<DeviceId> device)
         m_listener();
 }
 
+void MemoryDeviceControl::changeVolumeElsewhere(DeviceId device, unsigned element, float value)
+{
+    devices[device].elements[element].value = value;
+    if (m_listener)
+        m_listener();
+}
+
 std::optional<OutputDeviceControl::DeviceId> MemoryDeviceControl::defaultOutputDevice()
 {
     if (!defaultDevice || *defaultDevice == 0 || !devices.contains(*defaultDevice))
@@ -64,7 +71,7 @@ bool MemoryDeviceControl::setVolume(DeviceId device, unsigned element, float val
     return true;
 }
 
-bool MemoryDeviceControl::addDefaultDeviceListener(std::function<void()> listener)
+bool MemoryDeviceControl::addDeviceListener(std::function<void()> listener)
 {
     if (listenerRegistrationFails)
         return false;
@@ -72,7 +79,7 @@ bool MemoryDeviceControl::addDefaultDeviceListener(std::function<void()> listene
     return true;
 }
 
-void MemoryDeviceControl::removeDefaultDeviceListener()
+void MemoryDeviceControl::removeDeviceListener()
 {
     m_listener = nullptr;
 }

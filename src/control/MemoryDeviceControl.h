@@ -36,6 +36,9 @@ public:
 
     // Switches the default device and fires the listener, as a sound server would.
     void switchDefaultDevice(std::optional<DeviceId> device);
+    // Sets a volume as another program would (not counted as a write) and
+    // fires the listener.
+    void changeVolumeElsewhere(DeviceId device, unsigned element, float value);
     bool hasListener() const { return static_cast<bool>(m_listener); }
 
     std::optional<DeviceId> defaultOutputDevice() override;
@@ -44,8 +47,8 @@ public:
     std::optional<float> volume(DeviceId device, unsigned element) override;
     bool isVolumeSettable(DeviceId device, unsigned element) override;
     bool setVolume(DeviceId device, unsigned element, float value) override;
-    bool addDefaultDeviceListener(std::function<void()> listener) override;
-    void removeDefaultDeviceListener() override;
+    bool addDeviceListener(std::function<void()> listener) override;
+    void removeDeviceListener() override;
 
 private:
     Element* find(DeviceId device, unsigned element);

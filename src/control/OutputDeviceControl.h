@@ -11,7 +11,9 @@
 // device as a whole) or on channels 1...32. Implementations: the sound
 // server's (PulseDeviceControl) and an in-memory one for tests and tools.
 //
-// All calls but the listener happen on the main thread and may block briefly.
+// All calls but the listener happen on the main thread and never wait on
+// the device: reads answer from what the implementation last learned of
+// it, and a write only asks for the value to be set.
 class OutputDeviceControl {
 public:
     using DeviceId = std::uint32_t;
@@ -28,12 +30,15 @@ public:
     // Nothing when the read fails.
     virtual std::optional<float> volume(DeviceId device, unsigned element) = 0;
     virtual bool isVolumeSettable(DeviceId device, unsigned element) = 0;
-    // True when written.
+    // True when the device takes the value. Reads see it at once; the device
+    // itself may get it later, and a later write may replace it before then.
     virtual bool setVolume(DeviceId device, unsigned element, float value) = 0;
 
-    // Registers the one listener for default-device changes. It may be called
-    // on any thread. Returns false when registration fails.
-    virtual bool addDefaultDeviceListener(std::function<void()> listener) = 0;
+    // Registers the one listener for changes of the default device: another
+    // device, or its name or volume changed by someone else (writes through
+    // setVolume do not call it). It may be called on any thread. Returns
+    // false when registration fails.
+    virtual bool addDeviceListener(std::function<void()> listener) = 0;
     // Removes it; once this returns the listener is never called again.
-    virtual void removeDefaultDeviceListener() = 0;
+    virtual void removeDeviceListener() = 0;
 };

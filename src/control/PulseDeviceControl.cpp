@@ -5,7 +5,11 @@
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -37,30 +41,42 @@ PulseDeviceControl::PulseDeviceControl()
 
 PulseDeviceControl::PulseDeviceControl(Timing timing)
     : m_timing(timing)
+    , m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
     if (!m_loop.start())
         return;
     PulseMainLoop::Locker locker(m_loop);
+    if (m_wakeFd >= 0)
+        m_wakeEvent = m_loop.api()->io_new(m_loop.api(), m_wakeFd, PA_IO_EVENT_INPUT, &PulseDeviceControl::wakeThunk, this);
     connect();
+    const auto settled = [this] {
+        std::lock_guard guard(m_sharedMutex);
+        return m_shared.settled;
+    };
+    m_loop.waitUntil(settled, PulseMainLoop::Clock::now() + m_timing.firstPicture);
 }
 
 PulseDeviceControl::~PulseDeviceControl()
 {
-    if (!m_loop.isRunning())
-        return;
-    {
-        PulseMainLoop::Locker locker(m_loop);
-        m_closing = true;
-        m_listener = nullptr;
-        m_loop.cancel(m_reconnectTimer);
-        dropContext();
+    if (m_loop.isRunning()) {
+        {
+            PulseMainLoop::Locker locker(m_loop);
+            m_closing = true;
+            m_listener = nullptr;
+            m_loop.cancel(m_reconnectTimer);
+            if (m_wakeEvent)
+                m_loop.api()->io_free(m_wakeEvent);
+            m_wakeEvent = nullptr;
+            dropContext();
+        }
+        m_loop.stop();
     }
-    m_loop.stop();
+    if (m_wakeFd >= 0)
+        close(m_wakeFd);
 }
 
 void PulseDeviceControl::connect()
 {
-    ++m_connectAttempts;
     const auto props = slm::pulse::clientProperties(false);
     m_context = pa_context_new_with_proplist(m_loop.api(), slm::pulse::applicationName, props.get());
     if (m_context) {
@@ -76,141 +92,195 @@ void PulseDeviceControl::connect()
 
 void PulseDeviceControl::dropContext()
 {
-    if (!m_context)
+    if (!m_context) {
+        forgetConnection();
         return;
+    }
     pa_context_set_state_callback(m_context, nullptr, nullptr);
     pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
+    forgetConnection();
     pa_context_disconnect(m_context);
     pa_context_unref(m_context);
     m_context = nullptr;
+}
+
+void PulseDeviceControl::forgetConnection()
+{
+    if (m_writeInFlight) {
+        pa_operation_cancel(m_writeInFlight);
+        pa_operation_unref(m_writeInFlight);
+        m_writeInFlight = nullptr;
+    }
+    m_queries.clear();
+    m_answer.reset();
+    bool hadSink = false;
+    {
+        std::lock_guard guard(m_sharedMutex);
+        hadSink = m_shared.sink.has_value();
+        m_shared.sink.reset();
+        // Asked of a server that is gone: the next one starts from its own.
+        m_shared.wanted.reset();
+        m_writesSent = m_shared.writesAsked;
+        m_shared.settled = true;
+    }
     m_loop.signal();
+    if (hadSink)
+        notify();
 }
 
 void PulseDeviceControl::onContextState()
 {
-    m_loop.signal();
     const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY) {
         const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK);
         if (pa_operation* op = pa_context_subscribe(m_context, mask, nullptr, nullptr))
             pa_operation_unref(op);
-        // Anything may have changed while there was no connection.
-        if (m_connectAttempts > 1 && m_listener)
-            m_listener();
-        m_knownDefault.reset();
-        checkDefaultSink();
-    } else if (!PA_CONTEXT_IS_GOOD(state) && !m_closing && !m_reconnectTimer) {
-        m_reconnectTimer = m_loop.schedule(m_timing.reconnect, &PulseDeviceControl::reconnectThunk, this);
+        // Anything may have changed while there was no connection: the first
+        // answer is news to whoever listens.
+        queryDefaultSink();
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        forgetConnection();
+        if (!m_closing && !m_reconnectTimer)
+            m_reconnectTimer = m_loop.schedule(m_timing.reconnect, &PulseDeviceControl::reconnectThunk, this);
     }
 }
 
-void PulseDeviceControl::onServerEvent(pa_subscription_event_type_t type)
+void PulseDeviceControl::onServerEvent(pa_subscription_event_type_t type, std::uint32_t index)
 {
     const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-    // Server events cover a new default; a sink coming or going can make
-    // another one the default without one.
-    if (facility == PA_SUBSCRIPTION_EVENT_SERVER
-        || (facility == PA_SUBSCRIPTION_EVENT_SINK && kind != PA_SUBSCRIPTION_EVENT_CHANGE))
-        checkDefaultSink();
+    if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        queryDefaultSink(); // perhaps a new default
+        return;
+    }
+    if (facility != PA_SUBSCRIPTION_EVENT_SINK)
+        return;
+    // A sink coming or going can make another one the default; a change of
+    // another sink (volume, idle or running) is none of ours.
+    if (kind == PA_SUBSCRIPTION_EVENT_CHANGE) {
+        std::lock_guard guard(m_sharedMutex);
+        if (!m_shared.sink || m_shared.sink->index != index)
+            return;
+    }
+    queryDefaultSink();
 }
 
-void PulseDeviceControl::checkDefaultSink()
+void PulseDeviceControl::queryDefaultSink()
 {
-    // Replies arrive in order and each one whole, so one slot for the sink
-    // seen so far is enough even with several queries in flight.
     auto callback = [](pa_context*, const pa_sink_info* info, int eol, void* user) {
         auto* self = static_cast<PulseDeviceControl*>(user);
         if (eol == 0 && info) {
-            self->m_seenDefault = info->index;
+            self->m_answer = Sink{info->index, info->description ? info->description : "", info->volume, info->mute != 0};
             return;
         }
-        const auto seen = self->m_seenDefault;
-        self->m_seenDefault.reset();
-        self->onDefaultSinkSeen(seen);
+        // The end of an answer, or an error (no default sink) in its place.
+        std::optional<Sink> answer;
+        answer.swap(self->m_answer);
+        self->onDefaultSinkAnswer(answer);
     };
-    if (pa_operation* op = pa_context_get_sink_info_by_name(m_context, defaultSinkName, callback, this))
+    if (!m_context)
+        return;
+    std::optional<std::uint64_t> stamp;
+    {
+        std::lock_guard guard(m_sharedMutex);
+        if (m_writesSent == m_shared.writesAsked)
+            stamp = m_writesSent;
+    }
+    if (pa_operation* op = pa_context_get_sink_info_by_name(m_context, defaultSinkName, callback, this)) {
+        m_queries.push_back(stamp);
         pa_operation_unref(op);
+    }
 }
 
-void PulseDeviceControl::onDefaultSinkSeen(std::optional<DeviceId> index)
+void PulseDeviceControl::onDefaultSinkAnswer(const std::optional<Sink>& answer)
 {
-    const bool first = !m_knownDefault.has_value();
-    const bool changed = !first && *m_knownDefault != index;
-    m_knownDefault = index;
-    if (changed && m_listener)
+    if (m_queries.empty())
+        return;
+    const auto stamp = m_queries.front();
+    m_queries.pop_front();
+
+    bool changed = false;
+    {
+        std::lock_guard guard(m_sharedMutex);
+        std::optional<Sink>& known = m_shared.sink;
+        if (!answer) {
+            changed = known.has_value();
+            known.reset();
+        } else if (!known || known->index != answer->index) {
+            changed = true;
+            known = answer;
+        } else {
+            changed = known->description != answer->description || known->muted != answer->muted;
+            known->description = answer->description;
+            known->muted = answer->muted;
+            // An answer to a query sent before one of our writes reached the
+            // server, or overtaken by a newer one, shows a volume on its way
+            // out; the answer after the last write settles it.
+            const bool current = stamp && *stamp == m_shared.writesAsked;
+            if (current && !pa_cvolume_equal(&known->volume, &answer->volume)) {
+                known->volume = answer->volume;
+                changed = true;
+            }
+        }
+        m_shared.settled = true;
+    }
+    m_loop.signal();
+    if (changed)
+        notify();
+}
+
+void PulseDeviceControl::sendNewestWrite()
+{
+    if (m_writeInFlight || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
+        return;
+    Sink wanted;
+    {
+        std::lock_guard guard(m_sharedMutex);
+        if (!m_shared.wanted)
+            return;
+        wanted = *m_shared.wanted;
+        m_shared.wanted.reset();
+        m_writesSent = m_shared.writesAsked;
+    }
+    auto done = [](pa_context*, int success, void* self) { static_cast<PulseDeviceControl*>(self)->onWriteDone(success != 0); };
+    m_writeInFlight = pa_context_set_sink_volume_by_index(m_context, wanted.index, &wanted.volume, done, this);
+}
+
+void PulseDeviceControl::onWriteDone(bool success)
+{
+    if (m_writeInFlight) {
+        pa_operation_unref(m_writeInFlight);
+        m_writeInFlight = nullptr;
+    }
+    // Refused (the sink went away, say): what the server has is the truth.
+    if (!success)
+        queryDefaultSink();
+    sendNewestWrite();
+}
+
+void PulseDeviceControl::notify()
+{
+    if (m_listener)
         m_listener();
 }
 
-bool PulseDeviceControl::runOperation(const std::function<pa_operation*()>& begin)
+std::optional<PulseDeviceControl::Sink> PulseDeviceControl::knownSink(DeviceId device) const
 {
-    const auto now = Clock::now();
-    if (now < m_backoffUntil)
-        return false;
-    const auto deadline = now + m_timing.call;
-    auto backOff = [&] { m_backoffUntil = Clock::now() + m_timing.backoffAfterTimeout; };
-
-    // A connection still being made is worth waiting for; a failed one is
-    // being remade in the background and fails the call at once.
-    auto settled = [&] {
-        return !m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))
-            || pa_context_get_state(m_context) == PA_CONTEXT_READY;
-    };
-    if (!m_loop.waitUntil(settled, deadline)) {
-        backOff();
-        return false;
-    }
-    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
-        return false;
-
-    bool timedOut = false;
-    const bool done = m_loop.finish(begin(), deadline, &timedOut);
-    if (timedOut)
-        backOff();
-    return done;
-}
-
-std::optional<PulseDeviceControl::Sink> PulseDeviceControl::querySink(std::optional<DeviceId> index)
-{
-    std::optional<Sink> result;
-    auto callback = [](pa_context*, const pa_sink_info* info, int eol, void* user) {
-        if (eol != 0 || !info)
-            return;
-        auto& out = *static_cast<std::optional<Sink>*>(user);
-        out = Sink{info->index, info->description ? info->description : "", info->volume};
-    };
-    // The loop thread (a listener calling back in) cannot wait for itself.
-    if (!m_loop.isRunning() || m_loop.inLoopThread())
+    std::lock_guard guard(m_sharedMutex);
+    if (!m_shared.sink || m_shared.sink->index != device)
         return std::nullopt;
-    PulseMainLoop::Locker locker(m_loop);
-    const bool done = runOperation([&] {
-        return index ? pa_context_get_sink_info_by_index(m_context, *index, callback, &result)
-                     : pa_context_get_sink_info_by_name(m_context, defaultSinkName, callback, &result);
-    });
-    return done ? result : std::nullopt;
-}
-
-bool PulseDeviceControl::writeSinkVolume(DeviceId index, const pa_cvolume& volume)
-{
-    bool written = false;
-    auto callback = [](pa_context*, int success, void* user) { *static_cast<bool*>(user) = success != 0; };
-    if (!m_loop.isRunning() || m_loop.inLoopThread())
-        return false;
-    PulseMainLoop::Locker locker(m_loop);
-    const bool done = runOperation(
-        [&] { return pa_context_set_sink_volume_by_index(m_context, index, &volume, callback, &written); });
-    return done && written;
+    return m_shared.sink;
 }
 
 std::optional<OutputDeviceControl::DeviceId> PulseDeviceControl::defaultOutputDevice()
 {
-    const auto sink = querySink(std::nullopt);
-    return sink ? std::optional<DeviceId>(sink->index) : std::nullopt;
+    std::lock_guard guard(m_sharedMutex);
+    return m_shared.sink ? std::optional<DeviceId>(m_shared.sink->index) : std::nullopt;
 }
 
 std::optional<QString> PulseDeviceControl::deviceName(DeviceId device)
 {
-    const auto sink = querySink(device);
+    const auto sink = knownSink(device);
     if (!sink || sink->description.empty())
         return std::nullopt;
     return QString::fromStdString(sink->description);
@@ -218,15 +288,17 @@ std::optional<QString> PulseDeviceControl::deviceName(DeviceId device)
 
 bool PulseDeviceControl::hasVolume(DeviceId device, unsigned element)
 {
-    const auto sink = querySink(device);
+    const auto sink = knownSink(device);
     return sink && hasElement(*sink, element);
 }
 
 std::optional<float> PulseDeviceControl::volume(DeviceId device, unsigned element)
 {
-    const auto sink = querySink(device);
+    const auto sink = knownSink(device);
     if (!sink || !hasElement(*sink, element))
         return std::nullopt;
+    if (sink->muted)
+        return 0.0f;
     return fromServerVolume(element == 0 ? pa_cvolume_max(&sink->volume) : sink->volume.values[element - 1]);
 }
 
@@ -238,20 +310,29 @@ bool PulseDeviceControl::isVolumeSettable(DeviceId device, unsigned element)
 
 bool PulseDeviceControl::setVolume(DeviceId device, unsigned element, float value)
 {
-    if (std::isnan(value))
+    if (std::isnan(value) || m_wakeFd < 0)
         return false;
-    auto sink = querySink(device);
-    if (!sink || !hasElement(*sink, element))
-        return false;
-    pa_cvolume target = sink->volume;
-    if (element == 0)
-        pa_cvolume_scale(&target, toServerVolume(value)); // keeps the balance between channels
-    else
-        target.values[element - 1] = toServerVolume(value);
-    return writeSinkVolume(device, target);
+    {
+        std::lock_guard guard(m_sharedMutex);
+        std::optional<Sink>& sink = m_shared.sink;
+        if (!sink || sink->index != device || !hasElement(*sink, element))
+            return false;
+        if (element == 0)
+            pa_cvolume_scale(&sink->volume, toServerVolume(value)); // keeps the balance between channels
+        else
+            sink->volume.values[element - 1] = toServerVolume(value);
+        // Only the newest value matters; one still unsent is replaced.
+        m_shared.wanted = *sink;
+        ++m_shared.writesAsked;
+    }
+    const std::uint64_t one = 1;
+    // Cannot block: the descriptor is non-blocking and the counter only
+    // overflows after 2^64 - 1 unread wake-ups.
+    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
+    return true;
 }
 
-bool PulseDeviceControl::addDefaultDeviceListener(std::function<void()> listener)
+bool PulseDeviceControl::addDeviceListener(std::function<void()> listener)
 {
     if (!m_loop.isRunning())
         return false;
@@ -260,15 +341,11 @@ bool PulseDeviceControl::addDefaultDeviceListener(std::function<void()> listener
     return true;
 }
 
-void PulseDeviceControl::removeDefaultDeviceListener()
+void PulseDeviceControl::removeDeviceListener()
 {
     // The listener only ever runs on the loop thread with the lock held, so
     // once the lock is ours it is not running and will not run again.
-    if (m_loop.inLoopThread()) {
-        m_listener = nullptr;
-        return;
-    }
-    if (!m_loop.isRunning()) {
+    if (m_loop.inLoopThread() || !m_loop.isRunning()) {
         m_listener = nullptr;
         return;
     }
@@ -281,9 +358,9 @@ void PulseDeviceControl::contextStateThunk(pa_context*, void* self)
     static_cast<PulseDeviceControl*>(self)->onContextState();
 }
 
-void PulseDeviceControl::subscribeThunk(pa_context*, pa_subscription_event_type_t type, uint32_t, void* self)
+void PulseDeviceControl::subscribeThunk(pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self)
 {
-    static_cast<PulseDeviceControl*>(self)->onServerEvent(type);
+    static_cast<PulseDeviceControl*>(self)->onServerEvent(type, index);
 }
 
 void PulseDeviceControl::reconnectThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
@@ -293,4 +370,12 @@ void PulseDeviceControl::reconnectThunk(pa_mainloop_api* api, pa_time_event* eve
     control->m_reconnectTimer = nullptr;
     control->dropContext();
     control->connect();
+}
+
+void PulseDeviceControl::wakeThunk(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self)
+{
+    std::uint64_t count = 0;
+    while (read(fd, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+    static_cast<PulseDeviceControl*>(self)->sendNewestWrite();
 }

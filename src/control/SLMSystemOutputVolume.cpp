@@ -11,9 +11,18 @@ SLMSystemOutputVolume::SLMSystemOutputVolume(std::unique_ptr<OutputDeviceControl
 {
     // The listener runs on the device's own thread; it only posts. Queued
     // calls to a deleted receiver are dropped, and the listener is removed
-    // before this object dies, so nothing reaches a dangling object.
-    m_hasListener = m_device->addDefaultDeviceListener([this] {
-        QMetaObject::invokeMethod(this, &SLMSystemOutputVolume::refresh, Qt::QueuedConnection);
+    // before this object dies, so nothing reaches a dangling object. A burst
+    // of changes (someone dragging the desktop's slider) costs one refresh.
+    m_hasListener = m_device->addDeviceListener([this] {
+        if (m_refreshPosted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_refreshPosted = false;
+                refresh();
+            },
+            Qt::QueuedConnection);
     });
     refresh();
 }
@@ -21,7 +30,7 @@ SLMSystemOutputVolume::SLMSystemOutputVolume(std::unique_ptr<OutputDeviceControl
 SLMSystemOutputVolume::~SLMSystemOutputVolume()
 {
     if (m_hasListener) {
-        m_device->removeDefaultDeviceListener();
+        m_device->removeDeviceListener();
         m_hasListener = false;
     }
 }

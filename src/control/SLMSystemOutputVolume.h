@@ -8,9 +8,10 @@
 #include <atomic>
 #include <memory>
 
-// Mirrors the volume of the default output device and writes the console's
-// master fader back to it. Main-thread object; the render thread reads
-// volume() (a relaxed atomic) to scale what the meters and analyser show.
+// Mirrors the volume of the default output device, following changes made
+// elsewhere, and writes the console's master fader back to it. Main-thread
+// object; the render thread reads volume() (a relaxed atomic) to scale what
+// the meters and analyser show. Nothing here waits on the device.
 class SLMSystemOutputVolume : public QObject {
     Q_OBJECT
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
@@ -34,7 +35,8 @@ public:
     OutputDeviceControl& device() { return *m_device; }
 
 public slots:
-    // Re-reads the default device, its name and its volume.
+    // Re-reads the default device, its name and its volume. Called when the
+    // device reports a change, and by the console when it is shown.
     void refresh();
 
 signals:
@@ -56,4 +58,5 @@ private:
     QString m_deviceName = fallbackDeviceName;
     bool m_isRefreshingFromSystem = false;
     bool m_hasListener = false;
+    std::atomic<bool> m_refreshPosted{false};
 };

@@ -186,6 +186,33 @@ TEST(SLMSystemOutputVolume, DefaultDeviceSwitchRefreshesOnTheMainLoop)
     EXPECT_TRUE(f.device->writes.empty());
 }
 
+TEST(SLMSystemOutputVolume, VolumeChangedElsewhereIsFollowedOnceWithoutWritingBack)
+{
+    Fixture f;
+    std::vector<double> observed;
+    std::vector<bool> guarded;
+    QObject::connect(f.volume.get(), &SLMSystemOutputVolume::volumeChanged, [&] {
+        observed.push_back(f.volume->volume());
+        guarded.push_back(f.volume->isRefreshingFromSystem());
+    });
+    // Someone drags the desktop's slider: a burst of changes, one refresh.
+    for (float v : {0.9f, 0.7f, 0.55f})
+        f.device->changeVolumeElsewhere(1, 0, v);
+    EXPECT_TRUE(observed.empty()) << "the listener must post, not refresh inline";
+    slm::test::drainPostedEvents();
+    EXPECT_EQ(observed, (std::vector<double>{static_cast<double>(0.55f)}));
+    EXPECT_EQ(guarded, (std::vector<bool>{true}));
+    EXPECT_TRUE(f.device->writes.empty());
+
+    // Later changes are followed as well, and the fader still writes.
+    f.device->changeVolumeElsewhere(1, 0, 0.2f);
+    slm::test::drainPostedEvents();
+    EXPECT_EQ(f.volume->volume(), static_cast<double>(0.2f));
+    f.volume->setVolume(0.6);
+    ASSERT_EQ(f.device->writes.size(), 1u);
+    EXPECT_EQ(f.device->writes[0].value, 0.6f);
+}
+
 // Lends a device that outlives the volume object, to see what teardown leaves behind.
 class BorrowedDevice : public OutputDeviceControl {
 public:
@@ -196,8 +223,8 @@ public:
     std::optional<float> volume(DeviceId id, unsigned e) override { return m_d.volume(id, e); }
     bool isVolumeSettable(DeviceId id, unsigned e) override { return m_d.isVolumeSettable(id, e); }
     bool setVolume(DeviceId id, unsigned e, float v) override { return m_d.setVolume(id, e, v); }
-    bool addDefaultDeviceListener(std::function<void()> l) override { return m_d.addDefaultDeviceListener(std::move(l)); }
-    void removeDefaultDeviceListener() override { m_d.removeDefaultDeviceListener(); }
+    bool addDeviceListener(std::function<void()> l) override { return m_d.addDeviceListener(std::move(l)); }
+    void removeDeviceListener() override { m_d.removeDeviceListener(); }
 
 private:
     MemoryDeviceControl& m_d;
