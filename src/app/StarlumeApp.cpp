@@ -8,6 +8,7 @@
 #include "app/ScreenAwakePolicy.h"
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/StreamVolume.h"
 #include "app/WindowActivation.h"
 #include "engine/SLMAudioEngine.h"
@@ -157,6 +158,9 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
     // Nothing runs that could be asked to quit.
     if (command.quit)
         return 0;
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, exitSoon);
 
     if (selectGraphicsBackend() == GraphicsBackend::software && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         std::fprintf(stderr, "Starlume: no OpenGL available; drawing the clock in software.\n");

@@ -422,6 +422,16 @@ TEST_F(StarlumeAppTest, QuitsCleanlyByShortcutOrByClosingTheWindow)
         EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(app.process().exitCode(), 0);
     }
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        // A logout or Ctrl+C in a terminal ends it as Ctrl+Q does.
+        StarlumeApp app(*session);
+        launch(app);
+        ASSERT_TRUE(app.waitFor(startedLine));
+        ::kill(static_cast<pid_t>(app.process().processId()), signalNumber);
+        ASSERT_TRUE(app.waitForExit(5000ms)) << "signal " << signalNumber << " did not end the program";
+        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit) << "signal " << signalNumber;
+        EXPECT_EQ(app.process().exitCode(), 0) << "signal " << signalNumber;
+    }
 }
 
 TEST_F(StarlumeAppTest, StartsSilentWithOneLineWhenNoSoundServerAnswers)
