@@ -1,10 +1,14 @@
 #include "console/ConsoleBoard.h"
 
+#include "console/EngineStatus.h"
+#include "console/InstrumentMapping.h"
 #include "control/SLMAudioPresetManager.h"
 #include "control/SLMControlRanges.h"
 #include "engine/SLMAudioEngine.h"
+#include "engine/SLMSleepTimer.h"
 
 #include <QQuickWindow>
+#include <QStringList>
 
 namespace {
 
@@ -30,6 +34,7 @@ QVariantMap voice(const char* key, const char* title, const char* subtitle, slm:
     QVariantMap strip = fader(key, range.lower, range.upper, defaultValue);
     insertAll(strip, {
         {QStringLiteral("title"), QString::fromLatin1(title)},
+        {QStringLiteral("strip"), QString::fromLatin1(title)},
         {QStringLiteral("subtitle"), QString::fromLatin1(subtitle)},
         {QStringLiteral("level"), name + QStringLiteral("Level")},
         {QStringLiteral("db"), name + QStringLiteral("DB")},
@@ -45,13 +50,17 @@ QVariantMap creatureControl(const char* key, const char* title, const char* prop
 {
     QVariantMap control = fader(key, range.lower, range.upper, defaultValue);
     control.insert(QStringLiteral("title"), QString::fromLatin1(title));
+    control.insert(QStringLiteral("strip"), QStringLiteral("GLOWWORM ") + QString::fromLatin1(title));
     control.insert(QStringLiteral("level"), QString::fromLatin1(property));
     return control;
 }
 
 } // namespace
 
-ConsoleBoard::ConsoleBoard(QQuickItem* parent) : QQuickItem(parent) {}
+ConsoleBoard::ConsoleBoard(QQuickItem* parent) : QQuickItem(parent)
+{
+    connect(this, &ConsoleBoard::audioEngineChanged, this, &ConsoleBoard::followTransport);
+}
 
 ConsoleBoard::~ConsoleBoard() = default;
 
@@ -122,7 +131,9 @@ QString ConsoleBoard::freezeToolTip() const
 
 QVariantMap ConsoleBoard::masterFader()
 {
-    return fader("master", 0.0, 1.0, 1.0);
+    QVariantMap strip = fader("master", 0.0, 1.0, 1.0);
+    strip.insert(QStringLiteral("strip"), QStringLiteral("MASTER"));
+    return strip;
 }
 
 QVariantList ConsoleBoard::voiceStrips()
@@ -143,6 +154,7 @@ QVariantMap ConsoleBoard::glowMaster()
     QVariantMap strip = fader("glowMaster", range.lower, range.upper, slm::defaults::glowwormMasterDB);
     insertAll(strip, {
         {QStringLiteral("title"), QStringLiteral("GLOW MASTER")},
+        {QStringLiteral("strip"), QStringLiteral("GLOW MASTER")},
         {QStringLiteral("level"), QStringLiteral("glowwormMasterDB")},
         {QStringLiteral("db"), QStringLiteral("glowwormDB")},
         {QStringLiteral("peakDB"), QStringLiteral("glowwormPeakDB")},
@@ -210,4 +222,93 @@ void ConsoleBoard::windowVisibilityChanged(bool visible)
     if (visible && isVisible())
         if (SLMSystemOutputVolume* output = systemOutput())
             output->refresh();
+}
+
+void ConsoleBoard::followTransport()
+{
+    for (const QMetaObject::Connection& connection : std::as_const(m_transportConnections))
+        disconnect(connection);
+    m_transportConnections.clear();
+    if (SLMAudioEngine* engine = m_audioEngine) {
+        m_transportConnections = {
+            connect(engine, &SLMAudioEngine::isPlayingChanged, this, &ConsoleBoard::isPlayingChanged),
+            connect(engine, &SLMAudioEngine::isPlayingChanged, this, &ConsoleBoard::engineStatusChanged),
+            connect(engine, &SLMAudioEngine::outputStateChanged, this, &ConsoleBoard::engineStatusChanged),
+        };
+        if (SLMSleepTimer* timer = engine->sleepTimer()) {
+            m_transportConnections.append(
+                connect(timer, &SLMSleepTimer::isActiveChanged, this, &ConsoleBoard::sleepTimerChanged));
+            m_transportConnections.append(
+                connect(timer, &SLMSleepTimer::remainingSecondsChanged, this, &ConsoleBoard::sleepTimerChanged));
+        }
+    }
+    emit engineStatusChanged();
+    emit isPlayingChanged();
+    emit sleepTimerChanged();
+}
+
+QString ConsoleBoard::engineStatusText() const
+{
+    return m_audioEngine ? slm::console::engineStatus(m_audioEngine->outputState(), m_audioEngine->isPlaying()).text
+                         : QString();
+}
+
+QColor ConsoleBoard::engineLampColor() const
+{
+    return m_audioEngine
+               ? slm::console::engineStatus(m_audioEngine->outputState(), m_audioEngine->isPlaying()).lampColor
+               : QColor();
+}
+
+QString ConsoleBoard::engineStatusDetail() const
+{
+    return m_audioEngine ? slm::console::engineStatus(m_audioEngine->outputState(), m_audioEngine->isPlaying()).detail
+                         : QString();
+}
+
+bool ConsoleBoard::isPlaying() const { return m_audioEngine && m_audioEngine->isPlaying(); }
+
+QString ConsoleBoard::transportLabel() const
+{
+    // The key names what a press does.
+    return isPlaying() ? QStringLiteral("PAUSE") : QStringLiteral("PLAY");
+}
+
+QString ConsoleBoard::transportToolTip() const
+{
+    return isPlaying() ? QStringLiteral("Pause the sound (fades out)")
+                       : QStringLiteral("Play the sound (fades in)");
+}
+
+bool ConsoleBoard::sleepTimerActive() const
+{
+    const SLMSleepTimer* timer = m_audioEngine ? m_audioEngine->sleepTimer() : nullptr;
+    return timer && timer->isActive();
+}
+
+QString ConsoleBoard::sleepTimerText() const
+{
+    const SLMSleepTimer* timer = m_audioEngine ? m_audioEngine->sleepTimer() : nullptr;
+    return slm::console::sleepTimerText(timer && timer->isActive(), timer ? timer->remainingSeconds() : 0);
+}
+
+QString ConsoleBoard::sleepToolTip()
+{
+    QStringList steps;
+    for (int minutes : SLMSleepTimer::stepLengths())
+        steps.append(minutes > 0 ? QString::number(minutes) : QStringLiteral("off"));
+    return QStringLiteral("Sleep timer: steps through %1 minutes; at the end the sound fades out and pauses")
+        .arg(steps.join(QStringLiteral(", ")));
+}
+
+void ConsoleBoard::togglePlayPause()
+{
+    if (m_audioEngine)
+        m_audioEngine->togglePlayPause();
+}
+
+void ConsoleBoard::stepSleepTimer()
+{
+    if (SLMSleepTimer* timer = m_audioEngine ? m_audioEngine->sleepTimer() : nullptr)
+        timer->stepLength();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QList>
 #include <QPointer>
 #include <QQuickItem>
 #include <QString>
@@ -41,6 +43,16 @@ class ConsoleBoard : public QQuickItem {
     Q_PROPERTY(QVariantList voiceStrips READ voiceStrips CONSTANT)
     Q_PROPERTY(QVariantMap glowMaster READ glowMaster CONSTANT)
     Q_PROPERTY(QVariantList creatureControls READ creatureControls CONSTANT)
+    // The engine lamp, the transport key and the sleep timer in the header.
+    Q_PROPERTY(QString engineStatusText READ engineStatusText NOTIFY engineStatusChanged)
+    Q_PROPERTY(QColor engineLampColor READ engineLampColor NOTIFY engineStatusChanged)
+    Q_PROPERTY(QString engineStatusDetail READ engineStatusDetail NOTIFY engineStatusChanged)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    Q_PROPERTY(QString transportLabel READ transportLabel NOTIFY isPlayingChanged)
+    Q_PROPERTY(QString transportToolTip READ transportToolTip NOTIFY isPlayingChanged)
+    Q_PROPERTY(bool sleepTimerActive READ sleepTimerActive NOTIFY sleepTimerChanged)
+    Q_PROPERTY(QString sleepTimerText READ sleepTimerText NOTIFY sleepTimerChanged)
+    Q_PROPERTY(QString sleepToolTip READ sleepToolTip CONSTANT)
 
 public:
     static constexpr double controlDeckWidthPoints = 1198;
@@ -72,9 +84,9 @@ public:
     double naturalBoardHeight() const { return naturalHeight; }
 
     // What each fader writes, its range and default, and what its meter and
-    // switches show: {key, title, subtitle, level, lower, upper,
+    // switches show: {key, title, strip, subtitle, level, lower, upper,
     // defaultValue, db, peakDB, muted, solo}, the names being properties of
-    // the parameters and meters.
+    // the parameters and meters; `strip` names the fader to assistive tools.
     static QVariantMap masterFader();
     static QVariantList voiceStrips();
     static QVariantMap glowMaster();
@@ -85,10 +97,27 @@ public:
     Q_INVOKABLE void saveCustomPreset();
     Q_INVOKABLE void setFullVolume();
 
+    QString engineStatusText() const;
+    QColor engineLampColor() const;
+    QString engineStatusDetail() const;
+    bool isPlaying() const;
+    QString transportLabel() const;
+    QString transportToolTip() const;
+    bool sleepTimerActive() const;
+    QString sleepTimerText() const;
+    static QString sleepToolTip();
+
+    Q_INVOKABLE void togglePlayPause();
+    // Off, 15, 30, 45, 60, 90 minutes, then off again.
+    Q_INVOKABLE void stepSleepTimer();
+
 signals:
     void audioEngineChanged();
     void presetManagerChanged();
     void isFrozenChanged();
+    void engineStatusChanged();
+    void isPlayingChanged();
+    void sleepTimerChanged();
 
 protected:
     void itemChange(ItemChange change, const ItemChangeData& data) override;
@@ -102,4 +131,8 @@ private:
     std::unique_ptr<SLMAudioPresetManager> m_ownPresetManager;
     QMetaObject::Connection m_frozenConnection;
     QMetaObject::Connection m_windowConnection;
+
+    // Follows the transport, output state and sleep timer of the current engine.
+    void followTransport();
+    QList<QMetaObject::Connection> m_transportConnections;
 };

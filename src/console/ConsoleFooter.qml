@@ -10,7 +10,9 @@ Item {
     objectName: "footer"
     implicitHeight: 18
 
+    // One row in order, without flexible space.
     Row {
+        objectName: "footerRow"
         anchors.verticalCenter: parent.verticalCenter
         leftPadding: 6
         spacing: 18
@@ -37,13 +39,12 @@ Item {
             innerGlowOpacity: 0.45
             outerGlowOpacity: 0.2
         }
-    }
-    Text {
-        anchors.right: parent.right
-        anchors.rightMargin: 6
-        anchors.verticalCenter: parent.verticalCenter
-        text: "Double-click any fader to return it to its default."
-        color: ConsoleTheme.secondary
-        font.pixelSize: 11
+        Text {
+            objectName: "footerHint"
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Double-click any fader to return it to its default."
+            color: ConsoleTheme.secondary
+            font.pixelSize: 11
+        }
     }
 }

@@ -1,8 +1,8 @@
 import QtQuick
 import Starlume.Console
 
-// The header bar: the nameplate at the left, the engine lamp and the freeze
-// button at the right.
+// The header bar: the nameplate at the left; at the right the sleep timer,
+// the engine lamp, the transport key and the freeze button.
 HardwarePanelSurface {
     id: root
 
@@ -28,12 +28,23 @@ HardwarePanelSurface {
             anchors.rightMargin: 8
             anchors.verticalCenter: parent.verticalCenter
             spacing: 12
+            SleepTimerControl {
+                anchors.verticalCenter: parent.verticalCenter
+                board: root.board
+            }
             StatusBadge {
                 objectName: "engineStatus"
-                text: "ENGINE LIVE"
-                lampColor: ConsoleTheme.meterGreen
+                anchors.verticalCenter: parent.verticalCenter
+                text: root.board.engineStatusText
+                lampColor: root.board.engineLampColor
+                toolTip: root.board.engineStatusDetail
+            }
+            TransportButton {
+                anchors.verticalCenter: parent.verticalCenter
+                board: root.board
             }
             FreezeButton {
+                anchors.verticalCenter: parent.verticalCenter
                 board: root.board
             }
         }

@@ -55,7 +55,18 @@ double ConsoleMapping::faderDecremented(double value, double lower, double upper
     return mapping::faderDecremented(value, lower, upper);
 }
 
+QVariant ConsoleMapping::faderKeyValue(double value, double lower, double upper, double defaultValue, int key) const
+{
+    const std::optional<double> next = mapping::faderKeyValue(value, lower, upper, defaultValue, key);
+    return next ? QVariant(*next) : QVariant();
+}
+
 QString ConsoleMapping::faderValueText(double value) const { return mapping::faderValueText(value); }
+
+QString ConsoleMapping::faderDescription(const QString& strip, double value) const
+{
+    return mapping::faderDescription(strip, value);
+}
 
 QString ConsoleMapping::percentText(double value, double lower, double upper) const
 {

@@ -32,7 +32,10 @@ public:
     Q_INVOKABLE double faderValueAt(double y, double height, double lower, double upper) const;
     Q_INVOKABLE double faderIncremented(double value, double lower, double upper) const;
     Q_INVOKABLE double faderDecremented(double value, double lower, double upper) const;
+    // The fader's new value for a key, or undefined for a key it ignores.
+    Q_INVOKABLE QVariant faderKeyValue(double value, double lower, double upper, double defaultValue, int key) const;
     Q_INVOKABLE QString faderValueText(double value) const;
+    Q_INVOKABLE QString faderDescription(const QString& strip, double value) const;
     Q_INVOKABLE QString percentText(double value, double lower, double upper) const;
     Q_INVOKABLE QString masterVolumeText(double volume, bool canControlVolume) const;
     Q_INVOKABLE double spectrumBarWidth(double width, int bandCount) const;

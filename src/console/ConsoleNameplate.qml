@@ -18,8 +18,10 @@ RivetedNameplateSurface {
         }
         Text {
             width: 286
+            objectName: "consoleTitle"
             text: "AUDIO MIXING CONSOLE"
-            color: Qt.rgba(1, 1, 1, 0.96)
+            color: Qt.rgba(ConsoleTheme.primary.r, ConsoleTheme.primary.g, ConsoleTheme.primary.b,
+                           ConsoleTheme.primary.a * 0.96)
             font.pixelSize: 23
             font.weight: Font.DemiBold
             font.letterSpacing: 0.75

@@ -15,6 +15,7 @@ QtObject {
     readonly property color mintGlow: Qt.rgba(0.52, 1.0, 0.72, 1)
     readonly property color redGlow: Qt.rgba(1.0, 0.34, 0.28, 1)
     readonly property color iceBlue: Qt.rgba(0.42, 0.9, 1.0, 1)
+    readonly property color amber: Qt.rgba(1.0, 0.7, 0.2, 1)
 
     readonly property string monospaceFamily: ConsoleMapping.monospaceFamily
 

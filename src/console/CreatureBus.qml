@@ -73,6 +73,7 @@ HardwarePanelSurface {
                         objectName: "glowMasterFader"
                         width: 52; height: 235
                         range: [root.glow.lower, root.glow.upper]
+                        strip: root.glow.strip
                         defaultValue: root.glow.defaultValue
                         value: root.masterDB
                         onMoved: v => root.parameters.glowwormMasterDB = v

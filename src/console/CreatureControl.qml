@@ -22,6 +22,7 @@ Column {
         anchors.horizontalCenter: parent.horizontalCenter
         width: 62; height: 235
         range: [root.control.lower, root.control.upper]
+        strip: root.control.strip
         defaultValue: root.control.defaultValue
         value: root.level
         onMoved: v => root.parameters[root.control.level] = v

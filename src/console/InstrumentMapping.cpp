@@ -1,5 +1,7 @@
 #include "console/InstrumentMapping.h"
 
+#include <QtCore/qnamespace.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -77,9 +79,46 @@ double faderDecremented(double value, double lower, double upper)
     return std::max(value - (upper - lower) / 100.0, lower);
 }
 
+std::optional<double> faderKeyValue(double value, double lower, double upper, double defaultValue, int key)
+{
+    const double span = upper - lower;
+    if (!(span > 0.0))
+        return std::nullopt;
+    const double from = clampOrLow(value, lower, upper);
+    const auto step = [&](double percent) { return std::clamp(from + percent * span / 100.0, lower, upper); };
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        return step(1);
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+        return step(-1);
+    case Qt::Key_PageUp:
+        return step(10);
+    case Qt::Key_PageDown:
+        return step(-10);
+    case Qt::Key_Home:
+        return lower;
+    case Qt::Key_End:
+        return upper;
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        return defaultValue;
+    default:
+        return std::nullopt;
+    }
+}
+
 QString faderValueText(double value)
 {
     return cFormat("%.3f", value);
+}
+
+QString faderDescription(const QString& strip, double value)
+{
+    if (strip.isEmpty())
+        return faderValueText(value);
+    return strip + QStringLiteral(", ") + faderValueText(value);
 }
 
 QString percentText(double value, double lower, double upper)
@@ -99,6 +138,21 @@ QString masterVolumeText(double volume, bool canControlVolume)
         return QStringLiteral("FIXED");
     const double percent = std::isfinite(volume) ? volume * 100.0 : 0.0;
     return QString::number(std::lround(percent)) + QLatin1Char('%');
+}
+
+QString sleepTimerText(bool active, int remainingSeconds)
+{
+    if (!active)
+        return QStringLiteral("OFF");
+    const int total = std::max(remainingSeconds, 0);
+    const int hours = total / 3600;
+    const int minutes = total / 60 % 60;
+    const int seconds = total % 60;
+    const QChar zero(u'0');
+    const QString secondsText = QStringLiteral("%1").arg(seconds, 2, 10, zero);
+    if (hours == 0)
+        return QStringLiteral("%1:%2").arg(minutes).arg(secondsText);
+    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, zero).arg(secondsText);
 }
 
 double spectrumBarWidth(double width, int bandCount)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The numbers behind the console's instruments: where a fader cap sits, what
 // a pointer position means, how tall a meter bar is and what the readouts say.
 // Kept free of Qt Quick so that they can be tested without a window.
@@ -33,8 +35,18 @@ double faderValueAt(double y, double height, double lower, double upper);
 double faderIncremented(double value, double lower, double upper);
 double faderDecremented(double value, double lower, double upper);
 
+// What a key does to a focused fader: the arrows step 1 % of the range,
+// Page Up and Page Down 10 %, Home and End go to the lower and upper end,
+// Enter and Return to the default. A step starts from where the cap stands,
+// so a value beyond the range moves from its nearer end. No value for any
+// other key (a Qt::Key).
+std::optional<double> faderKeyValue(double value, double lower, double upper, double defaultValue, int key);
+
 // "%.3f", independent of the locale.
 QString faderValueText(double value);
+
+// The fader's accessibility description: its strip, then its value text.
+QString faderDescription(const QString& strip, double value);
 
 // Whole percent of the range, halves away from zero: "0%" ... "100%".
 QString percentText(double value, double lower, double upper);
@@ -42,6 +54,10 @@ QString percentText(double value, double lower, double upper);
 // The master readout: the device volume in percent, or "FIXED" when the
 // device's volume cannot be read or set.
 QString masterVolumeText(double volume, bool canControlVolume);
+
+// The sleep timer's readout: "OFF" while it is off, then the time left as
+// "m:ss", or "h:mm:ss" from an hour up.
+QString sleepTimerText(bool active, int remainingSeconds);
 
 // Width of one analyser bar when `bandCount` bars share `width`.
 double spectrumBarWidth(double width, int bandCount);

@@ -48,6 +48,7 @@ HardwarePanelSurface {
                 objectName: "masterFader"
                 width: 58; height: 235
                 range: [root.fader.lower, root.fader.upper]
+                strip: root.fader.strip
                 defaultValue: root.fader.defaultValue
                 value: root.output ? root.output.volume : 0
                 onMoved: v => root.output.volume = v

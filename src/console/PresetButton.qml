@@ -12,7 +12,7 @@ AbstractButton {
     implicitHeight: 22
     padding: 0
     hoverEnabled: true
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
 
     Accessible.role: Accessible.Button
     Accessible.name: text
@@ -42,6 +42,10 @@ AbstractButton {
             radius: 1
             color: ConsoleTheme.mintGlow
             opacity: 0.8
+        }
+        FocusRing {
+            shown: root.visualFocus
+            radius: 5
         }
     }
     contentItem: Text {

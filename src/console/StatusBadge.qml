@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import Starlume.Console
 
 // A recessed badge holding a lamp and its label.
@@ -9,6 +10,15 @@ Rectangle {
     property alias lampColor: lamp.color
     property alias lampLit: lamp.lit
     property color labelColor: ConsoleTheme.primary
+    property string toolTip
+
+    Accessible.role: Accessible.StaticText
+    Accessible.name: text
+    Accessible.description: toolTip
+    ToolTip.text: toolTip
+    ToolTip.visible: hover.hovered && toolTip.length > 0
+    ToolTip.delay: 600
+    HoverHandler { id: hover }
 
     implicitWidth: row.implicitWidth + 20
     implicitHeight: 26

@@ -13,7 +13,7 @@ AbstractButton {
     implicitWidth: 24
     implicitHeight: 20
     padding: 0
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
 
     Accessible.role: Accessible.CheckBox
     Accessible.name: text
@@ -41,6 +41,9 @@ AbstractButton {
             height: parent.height / 2 - 1
             radius: 3
             color: Qt.rgba(1, 1, 1, root.lit ? 0.22 : 0.04)
+        }
+        FocusRing {
+            shown: root.visualFocus
         }
     }
     contentItem: Text {

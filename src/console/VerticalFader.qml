@@ -21,6 +21,8 @@ Item {
     property real value: 0
     property var range: [0, 1]
     property real defaultValue: 0
+    // The strip the fader belongs to, named in its accessibility description.
+    property string strip
     readonly property bool isDragging: pointer.dragging
 
     signal moved(real value)
@@ -40,10 +42,26 @@ Item {
 
     Accessible.role: Accessible.Slider
     Accessible.name: "Audio fader"
-    Accessible.description: valueText
+    Accessible.description: ConsoleMapping.faderDescription(strip, value)
     Accessible.focusable: true
     Accessible.onIncreaseAction: root.moved(ConsoleMapping.faderIncremented(root.value, root.lower, root.upper))
     Accessible.onDecreaseAction: root.moved(ConsoleMapping.faderDecremented(root.value, root.lower, root.upper))
+
+    // Keyboard: Tab reaches the fader; the arrows, Page Up/Down, Home/End
+    // and Enter move it.
+    activeFocusOnTab: true
+    Keys.onPressed: event => {
+        const next = ConsoleMapping.faderKeyValue(root.value, root.lower, root.upper, root.defaultValue, event.key)
+        if (next !== undefined) {
+            root.moved(next)
+            event.accepted = true
+        }
+    }
+
+    FocusRing {
+        shown: root.activeFocus
+        radius: 5
+    }
 
     readonly property real slotWidth: 6
     readonly property real slotLeft: (width - slotWidth) / 2

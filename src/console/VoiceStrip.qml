@@ -45,6 +45,7 @@ HardwarePanelSurface {
                 objectName: root.strip.key + "Fader"
                 width: 58; height: 235
                 range: [root.strip.lower, root.strip.upper]
+                strip: root.strip.strip
                 defaultValue: root.strip.defaultValue
                 value: root.level
                 onMoved: v => root.parameters[root.strip.level] = v

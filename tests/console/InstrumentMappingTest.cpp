@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QtCore/qnamespace.h>
+
 #include <limits>
 
 using namespace slm::console;
@@ -133,4 +135,43 @@ TEST(ConsoleMeterMapping, BarAndPeakStayInsideTheBody)
     EXPECT_DOUBLE_EQ(meterPeakCenterY(-30, -60, 0, 200), 100.0);
     EXPECT_DOUBLE_EQ(meterPeakCenterY(-30, -60, 0, 1), 0.5);
     EXPECT_EQ(meterValueText(-12.34), "-12.3 dB");
+}
+
+TEST(ConsoleFaderMapping, KeysStepFromTheCapWithinTheRange)
+{
+    const auto key = [](double value, int k) { return faderKeyValue(value, 0, 0.4, 0.2, k); };
+    EXPECT_DOUBLE_EQ(*key(0.2, Qt::Key_Up), 0.204);
+    EXPECT_DOUBLE_EQ(*key(0.2, Qt::Key_Left), 0.196);
+    EXPECT_DOUBLE_EQ(*key(0.2, Qt::Key_PageUp), 0.24);
+    EXPECT_DOUBLE_EQ(*key(0.2, Qt::Key_PageDown), 0.16);
+    EXPECT_EQ(*key(0.399, Qt::Key_Right), 0.4);
+    EXPECT_EQ(*key(0.01, Qt::Key_PageDown), 0.0);
+    EXPECT_EQ(*key(0.13, Qt::Key_Home), 0.0);
+    EXPECT_EQ(*key(0.13, Qt::Key_End), 0.4);
+    EXPECT_EQ(*key(0.13, Qt::Key_Return), 0.2);
+    EXPECT_EQ(*key(0.13, Qt::Key_Enter), 0.2);
+    // A value beyond the range moves from the end where its cap is drawn.
+    EXPECT_DOUBLE_EQ(*key(0.9, Qt::Key_Down), 0.396);
+    EXPECT_DOUBLE_EQ(*key(notANumber, Qt::Key_Up), 0.004);
+    EXPECT_DOUBLE_EQ(*faderKeyValue(-8, -60, 6, -8, Qt::Key_PageUp), -1.4);
+    EXPECT_FALSE(key(0.2, Qt::Key_Space));
+    EXPECT_FALSE(faderKeyValue(0.2, 1, 1, 0.2, Qt::Key_Up));
+}
+
+TEST(ConsoleReadouts, FaderDescriptionNamesTheStrip)
+{
+    EXPECT_EQ(faderDescription("REACTOR", 0.2), "REACTOR, 0.200");
+    EXPECT_EQ(faderDescription("", 0.2), "0.200");
+}
+
+TEST(ConsoleReadouts, SleepTimerTimeLeft)
+{
+    EXPECT_EQ(sleepTimerText(false, 900), "OFF");
+    EXPECT_EQ(sleepTimerText(true, 900), "15:00");
+    EXPECT_EQ(sleepTimerText(true, 59), "0:59");
+    EXPECT_EQ(sleepTimerText(true, 3599), "59:59");
+    EXPECT_EQ(sleepTimerText(true, 3600), "1:00:00");
+    EXPECT_EQ(sleepTimerText(true, 5400), "1:30:00");
+    EXPECT_EQ(sleepTimerText(true, 3661), "1:01:01");
+    EXPECT_EQ(sleepTimerText(true, -3), "0:00");
 }
