@@ -71,9 +71,16 @@ qint64 millisecondsOf(F&& call)
     return timer.elapsed();
 }
 
-TEST(PulseDeviceControl, TheVolumeModelReadsAndWritesTheDefaultSink)
+// The same tests against PulseAudio and against PipeWire's PulseAudio service.
+class PulseDeviceControlOnEitherServer : public testing::TestWithParam<PulseServer::Kind> {};
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseDeviceControlOnEitherServer,
+                         testing::Values(PulseServer::Kind::pulseaudio, PulseServer::Kind::pipewire),
+                         [](const auto& info) { return std::string(slm::test::kindName(info.param)); });
+
+TEST_P(PulseDeviceControlOnEitherServer, TheVolumeModelReadsAndWritesTheDefaultSink)
 {
-    PulseServer server({Sink(QStringLiteral("speakers"), 48000, 2, {}, QStringLiteral("Speakers"))});
+    PulseServer server({Sink(QStringLiteral("speakers"), 48000, 2, {}, QStringLiteral("Speakers"))}, GetParam());
     ASSERT_TRUE(server.start());
     ASSERT_EQ(server.pactl({"set-sink-volume", "speakers", "30%", "50%"}).exitCode, 0);
     PulseEnvironment env(server);
@@ -142,10 +149,10 @@ TEST(PulseDeviceControl, ElementZeroIsTheSinkAndTheOthersItsChannels)
     EXPECT_FALSE(control.volume(*device + 100, 0)) << "a sink that does not exist";
 }
 
-TEST(PulseDeviceControl, ANewDefaultSinkIsShownOnTheMainThreadWithoutWriting)
+TEST_P(PulseDeviceControlOnEitherServer, ANewDefaultSinkIsShownOnTheMainThreadWithoutWriting)
 {
     PulseServer server({Sink(QStringLiteral("speakers"), 48000, 2, {}, QStringLiteral("Speakers")),
-                        Sink(QStringLiteral("headphones"), 48000, 2, {}, QStringLiteral("Headphones"))});
+                        Sink(QStringLiteral("headphones"), 48000, 2, {}, QStringLiteral("Headphones"))}, GetParam());
     ASSERT_TRUE(server.start());
     ASSERT_EQ(server.pactl({"set-default-sink", "speakers"}).exitCode, 0);
     ASSERT_EQ(server.pactl({"set-sink-volume", "speakers", "70%"}).exitCode, 0);

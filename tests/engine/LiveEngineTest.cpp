@@ -76,9 +76,16 @@ bool endsSilent(MonitorRecorder& recorder, unsigned rate, double seconds)
     return std::all_of(samples.end() - static_cast<std::ptrdiff_t>(n), samples.end(), [](float x) { return x == 0.0f; });
 }
 
-TEST(LiveEngine, PlaysSilenceThroughTheHoldAndThenSound)
+// The same tests against PulseAudio and against PipeWire's PulseAudio service.
+class LiveEngineOnEitherServer : public testing::TestWithParam<PulseServer::Kind> {};
+
+INSTANTIATE_TEST_SUITE_P(Servers, LiveEngineOnEitherServer,
+                         testing::Values(PulseServer::Kind::pulseaudio, PulseServer::Kind::pipewire),
+                         [](const auto& info) { return std::string(slm::test::kindName(info.param)); });
+
+TEST_P(LiveEngineOnEitherServer, PlaysSilenceThroughTheHoldAndThenSound)
 {
-    PulseServer server({Sink(QStringLiteral("out"))});
+    PulseServer server({Sink(QStringLiteral("out"))}, GetParam());
     ASSERT_TRUE(server.start());
     PulseEnvironment env(server);
     SinkKeeper keeper(server.serverString(), QStringLiteral("out"));
@@ -102,10 +109,10 @@ TEST(LiveEngine, PlaysSilenceThroughTheHoldAndThenSound)
     EXPECT_GT(slm::test::rms(samples, 2, 0, first + 24000, first + 48000), 1e-4);
 }
 
-TEST(LiveEngine, ASixChannelSinkGetsSixChannelsWithTheMidOnTheFourExtraOnes)
+TEST_P(LiveEngineOnEitherServer, ASixChannelSinkGetsSixChannelsWithTheMidOnTheFourExtraOnes)
 {
     PulseServer server({Sink(QStringLiteral("six"), 44100, 6,
-                             QStringLiteral("front-left,front-right,rear-left,rear-right,front-center,lfe"))});
+                             QStringLiteral("front-left,front-right,rear-left,rear-right,front-center,lfe"))}, GetParam());
     ASSERT_TRUE(server.start());
     PulseEnvironment env(server);
     MonitorRecorder recorder(server.serverString(), QStringLiteral("six"), 44100, 6);
@@ -135,6 +142,31 @@ TEST(LiveEngine, ASixChannelSinkGetsSixChannelsWithTheMidOnTheFourExtraOnes)
     EXPECT_GT(stereo, 44100u / 4) << "left and right should differ";
 }
 
+TEST_P(LiveEngineOnEitherServer, AMonoSinkGetsTheSoundFoldedIntoItsOneChannel)
+{
+    PulseServer server({Sink(QStringLiteral("mono"), 48000, 1, QStringLiteral("mono"))}, GetParam());
+    ASSERT_TRUE(server.start());
+    PulseEnvironment env(server);
+    MonitorRecorder recorder(server.serverString(), QStringLiteral("mono"), 48000, 1);
+    ASSERT_TRUE(recorder.start());
+
+    PulseAudioOutput* output = nullptr;
+    auto engine = liveEngine(&output);
+    ASSERT_TRUE(engine->isRunning());
+    const auto sampleSpec = output->streamSampleSpec();
+    ASSERT_TRUE(sampleSpec);
+    EXPECT_EQ(sampleSpec->rate, 48000u);
+
+    const auto first = recordSound(recorder, 48000, 0.5, 8000ms);
+    ASSERT_TRUE(first);
+    const std::vector<float> samples = recorder.samples();
+    EXPECT_GT(slm::test::rms(samples, 1, 0, *first + 12000, samples.size()), 1e-4);
+    const float peak = *std::max_element(samples.begin(), samples.end(), [](float a, float b) {
+        return std::abs(a) < std::abs(b);
+    });
+    EXPECT_LE(std::abs(peak), 1.0f);
+}
+
 TEST(LiveEngine, WithoutAServerTheEngineIsSilentAndItsModelsStillWork)
 {
     PulseEnvironment env(PulseEnvironment::nowhere());
@@ -158,9 +190,9 @@ TEST(LiveEngine, WithoutAServerTheEngineIsSilentAndItsModelsStillWork)
     EXPECT_EQ(engine->meters()->masterLeftDB(), SLMAudioMeters::floorDB);
 }
 
-TEST(LiveEngine, SoundCarriesOnAfterTheServerRestartsWithTheFormatItStartedWith)
+TEST_P(LiveEngineOnEitherServer, SoundCarriesOnAfterTheServerRestartsWithTheFormatItStartedWith)
 {
-    PulseServer server({Sink(QStringLiteral("out"))});
+    PulseServer server({Sink(QStringLiteral("out"))}, GetParam());
     ASSERT_TRUE(server.start());
     PulseEnvironment env(server);
     double before = 0.0;

@@ -127,6 +127,13 @@ TEST(PulseAudioOutputChannelMap, NarrowAndUnnamedSinksKeepAUsableOrder)
     EXPECT_TRUE(pa_channel_map_equal(&untouched, &aux));
 }
 
+// The same tests against PulseAudio and against PipeWire's PulseAudio service.
+class PulseAudioOutputOnEitherServer : public testing::TestWithParam<PulseServer::Kind> {};
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseAudioOutputOnEitherServer,
+                         testing::Values(PulseServer::Kind::pulseaudio, PulseServer::Kind::pipewire),
+                         [](const auto& info) { return std::string(slm::test::kindName(info.param)); });
+
 TEST(PulseAudioOutput, PlaysEveryChannelToTheDefaultSinkAtItsFormat)
 {
     // The server's own six-channel order puts front right fourth.
@@ -252,9 +259,9 @@ TEST(PulseAudioOutput, RefusedFormatsAndFailedStartsAreReported)
     EXPECT_EQ(error, pa_strerror(PA_ERR_NOENTITY));
 }
 
-TEST(PulseAudioOutput, MovesToTheNewDefaultWhenItsSinkIsRemoved)
+TEST_P(PulseAudioOutputOnEitherServer, MovesToTheNewDefaultWhenItsSinkIsRemoved)
 {
-    PulseServer server({{QStringLiteral("first")}, {QStringLiteral("second")}});
+    PulseServer server({{QStringLiteral("first")}, {QStringLiteral("second")}}, GetParam());
     ASSERT_TRUE(server.start());
     ASSERT_EQ(server.pactl({QStringLiteral("set-default-sink"), QStringLiteral("first")}).exitCode, 0);
     PulseEnvironment env(server);
@@ -296,9 +303,9 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 } // namespace
 
-TEST(PulseAudioOutput, CorkingNeverWaitsForTheServerAndOutlivesARestart)
+TEST_P(PulseAudioOutputOnEitherServer, CorkingNeverWaitsForTheServerAndOutlivesARestart)
 {
-    PulseServer server({Sink(QStringLiteral("out"))});
+    PulseServer server({Sink(QStringLiteral("out"))}, GetParam());
     ASSERT_TRUE(server.start());
     PulseEnvironment env(server);
     PulseAudioOutput output;

@@ -1,8 +1,10 @@
 #include "support/MonitorRecorder.h"
 
+#include <pulse/introspect.h>
 #include <pulse/timeval.h>
 
 #include <cmath>
+#include <optional>
 #include <cstring>
 
 namespace slm::test {
@@ -56,8 +58,37 @@ bool MonitorRecorder::start()
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY)
         return false;
 
+    // The source's own order, so that channel n is the sink's channel n:
+    // pipewire-pulse maps a record stream by position names whatever its
+    // flags say.
+    struct SourceMap {
+        PulseMainLoop* loop;
+        std::optional<pa_channel_map> map;
+        bool done = false;
+    } sourceMap{&m_loop, std::nullopt};
+    const QByteArray sourceName = m_source.toUtf8();
+    pa_operation* query = pa_context_get_source_info_by_name(
+        m_context, sourceName.constData(),
+        [](pa_context*, const pa_source_info* info, int eol, void* data) {
+            auto* result = static_cast<SourceMap*>(data);
+            if (info)
+                result->map = info->channel_map;
+            if (eol) {
+                result->done = true;
+                result->loop->signal();
+            }
+        },
+        &sourceMap);
+    if (query) {
+        m_loop.waitUntil([&] { return sourceMap.done; }, deadline);
+        if (!sourceMap.done)
+            pa_operation_cancel(query);
+        pa_operation_unref(query);
+    }
+    const pa_channel_map* map = sourceMap.map && sourceMap.map->channels == m_channels ? &*sourceMap.map : nullptr;
+
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, m_rate, static_cast<std::uint8_t>(m_channels)};
-    m_stream = pa_stream_new(m_context, "monitor", &sampleSpec, nullptr);
+    m_stream = pa_stream_new(m_context, "monitor", &sampleSpec, map);
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(m_stream, signal, &m_loop);

@@ -12,11 +12,14 @@
 
 namespace slm::test {
 
-// A PulseAudio server of the test's own: null sinks only, its own socket
-// in a temporary directory, no cookie, never the user's server. It can be
-// killed, restarted on the same socket, frozen and thawed.
+// A sound server of the test's own that speaks the PulseAudio protocol:
+// null sinks only, its own socket in a temporary directory, no cookie, never
+// the user's server. It can be killed, restarted on the same socket, frozen
+// and thawed. Either PulseAudio itself or PipeWire with WirePlumber and
+// pipewire-pulse, each with its own runtime directory and session bus.
 class PulseServer {
 public:
+    enum class Kind { pulseaudio, pipewire };
     struct Sink {
         Sink(QString name, int rate = 48000, int channels = 2, QString channelMap = {}, QString description = {})
             : name(std::move(name)), rate(rate), channels(channels), channelMap(std::move(channelMap)),
@@ -31,7 +34,7 @@ public:
         QString description;
     };
 
-    explicit PulseServer(std::vector<Sink> sinks);
+    explicit PulseServer(std::vector<Sink> sinks, Kind kind = Kind::pulseaudio);
     ~PulseServer();
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
@@ -47,6 +50,7 @@ public:
     void thaw();
 
     QString serverString() const;
+    Kind kind() const { return m_kind; }
 
     struct Result {
         int exitCode = -1;
@@ -59,11 +63,25 @@ public:
     QString log() const;
 
 private:
+    bool startPulseAudio();
+    bool startPipeWire();
+    std::unique_ptr<QProcess> launch(const QString& program, const QStringList& arguments,
+                                     const QProcessEnvironment& env);
+    bool waitUntilAnswering();
+    void writePipeWireConfig();
+
     std::vector<Sink> m_sinks;
+    Kind m_kind;
     QTemporaryDir m_dir;
+    // The PulseAudio server, or pipewire-pulse: the process behind the socket.
     std::unique_ptr<QProcess> m_process;
+    // PipeWire's session bus, pipewire and wireplumber, in start order.
+    std::vector<std::unique_ptr<QProcess>> m_helpers;
     bool m_frozen = false;
 };
+
+// The name a parameterised test gets for a server kind.
+const char* kindName(PulseServer::Kind kind);
 
 // Points this process's libpulse clients at a server (or at a socket where
 // none listens) for its lifetime, then restores the environment.
