@@ -308,20 +308,20 @@ TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
 TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsTheScreenAwake)
 {
     start();
-    FakeScreenSaver screenSaver;
-    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("saver"))));
+    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
+    ASSERT_TRUE(screenSaver.registered());
 
     StarlumeApp app(*session);
     const std::uint32_t window = launch(app);
     ASSERT_NE(window, 0u);
     focus(window);
 
-    auto inhibited = [&] { return screenSaver.active.size() == 1; };
-    auto released = [&] { return screenSaver.active.empty() && !screenSaver.calls.empty(); };
+    auto inhibited = [&] { return screenSaver.activeCount() == 1; };
+    auto released = [&] { return screenSaver.activeCount() == 0 && !screenSaver.calls().empty(); };
 
     sendKeys(*session, QStringLiteral("F11"));
     ASSERT_TRUE(eventually(inhibited)) << "F11 did not enter full screen";
-    EXPECT_EQ(screenSaver.calls.front().application, mainTitle);
+    EXPECT_EQ(screenSaver.calls().front().application, mainTitle);
 
     sendKeys(*session, QStringLiteral("Escape"));
     ASSERT_TRUE(eventually(released)) << "Escape did not leave full screen";
