@@ -69,7 +69,7 @@ for _ in $(seq 50); do [ -s "$work/bus" ] && break; sleep 0.1; done
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
 STARLUME_REPORT_FIRST_FRAME=1 "$root/usr/bin/starlume" >"$work/app.out" 2>"$work/app.err" &
 app=$!
-for _ in $(seq 300); do
+for _ in $(seq 600); do
   grep -q "first frame on screen" "$work/app.err" && break
   kill -0 "$app" 2>/dev/null || break
   sleep 0.1
