@@ -625,8 +625,15 @@ protected:
 
 TEST_F(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
 {
+    // Named after this session's bus: a name Qt still holds from an earlier
+    // test would hand back that test's dead connection.
+    const QString connection = QStringLiteral("wl-saver ") + session->busAddress();
+    struct Disconnect {
+        QString name;
+        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
+    } disconnect{connection};
     FakeScreenSaver screenSaver;
-    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), QStringLiteral("wl-saver"))));
+    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), connection)));
     StarlumeApp app(*session);
     ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
     ASSERT_TRUE(app.waitFor(startedLine));
