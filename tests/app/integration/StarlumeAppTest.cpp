@@ -3,6 +3,7 @@
 #include "DesktopSession.h"
 #include "X11Client.h"
 
+#include "../FakeDesktopPortal.h"
 #include "../FakeScreenSaver.h"
 #include "support/EventLoop.h"
 
@@ -664,6 +665,33 @@ TEST_F(StarlumeOnWaylandTest, SecondLaunchHandsOverAndLeaves)
     EXPECT_TRUE(second.output().contains(QStringLiteral("already running"))) << second.output().toStdString();
     EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
     EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+// Where the desktop portal runs, full screen keeps the screen awake through
+// it alone, and quitting closes its request.
+TEST_F(StarlumeOnWaylandTest, FullScreenGoesThroughThePortalWhereThereIsOne)
+{
+    const QString connection = QStringLiteral("wl-portal ") + session->busAddress();
+    struct Disconnect {
+        QString name;
+        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
+    } disconnect{connection};
+    const QDBusConnection bus = QDBusConnection::connectToBus(session->busAddress(), connection);
+    FakeScreenSaver screenSaver;
+    FakeDesktopPortal portal;
+    ASSERT_TRUE(screenSaver.registerOn(bus));
+    ASSERT_TRUE(portal.registerOn(bus));
+
+    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen")});
+    ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return portal.active.size() == 1; }, 5000ms)) << "no inhibition through the portal";
+    EXPECT_EQ(portal.calls.at(0).flags, 8u);
+
+    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
+    ASSERT_TRUE(app.waitForExit(5000ms));
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_TRUE(eventually([&] { return portal.active.empty(); }, 2000ms)) << "quitting left the portal request open";
+    EXPECT_TRUE(screenSaver.calls.empty());
 }
 
 } // namespace
