@@ -32,7 +32,8 @@ DesktopSession::DesktopSession(Options options)
 {
     m_environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_QUICK_BACKEND", "QT_SCALE_FACTOR",
-                             "DBUS_SESSION_BUS_ADDRESS", "PULSE_SERVER", "STARLUME_REPORT_FIRST_FRAME"})
+                             "DBUS_SESSION_BUS_ADDRESS", "PULSE_SERVER", "STARLUME_REPORT_FIRST_FRAME",
+                             "XDG_SESSION_TYPE", "QT_IM_MODULE"})
         m_environment.remove(QString::fromLatin1(name));
     for (const char* sub : {"home", "config", "data", "cache", "run"}) {
         QDir().mkpath(path(QString::fromLatin1(sub)));
@@ -44,7 +45,7 @@ DesktopSession::DesktopSession(Options options)
     m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
     m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
 
-    if (!startX())
+    if (!(options.wayland ? startWeston() : startX()))
         return;
     if (options.bus) {
         if (!startBus())
@@ -69,6 +70,36 @@ DesktopSession::~DesktopSession()
     stop(m_sound);
     stop(m_bus);
     stop(m_x);
+    stop(m_weston);
+}
+
+bool DesktopSession::startWeston()
+{
+    m_environment.remove(QStringLiteral("DISPLAY"));
+    m_waylandDisplay = QStringLiteral("wayland-starlume");
+    m_weston.setProcessEnvironment(m_environment);
+    m_weston.setProcessChannelMode(QProcess::MergedChannels);
+    m_weston.start(QStringLiteral("weston"),
+                   {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + m_waylandDisplay,
+                    QStringLiteral("--width=1280"), QStringLiteral("--height=720"), QStringLiteral("--idle-time=0"),
+                    QStringLiteral("--no-config")});
+    const QString socket = path(QStringLiteral("run/") + m_waylandDisplay);
+    QDeadlineTimer deadline(10000);
+    while (!QFile::exists(socket) && !deadline.hasExpired() && m_weston.state() != QProcess::NotRunning)
+        m_weston.waitForFinished(50);
+    if (!QFile::exists(socket)) {
+        m_problem = QStringLiteral("weston did not start: ") + QString::fromLocal8Bit(m_weston.readAll());
+        return false;
+    }
+    m_environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_waylandDisplay);
+    // What a Wayland login sets; with it Qt picks its Wayland platform by itself.
+    m_environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    // A headless weston has a seat without input devices, and Qt 6.4's Wayland
+    // input context dereferences the missing device when the first Text item
+    // completes. Desktops always have a keyboard, so only this session needs
+    // another input context.
+    m_environment.insert(QStringLiteral("QT_IM_MODULE"), QStringLiteral("compose"));
+    return true;
 }
 
 bool DesktopSession::startX()

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <memory>
 
-// A private desktop for one test: its own X server, session bus and sound
+// A private desktop for one test: its own X server (or Wayland compositor), session bus and sound
 // server (a 48 kHz stereo null sink), and a scratch home. Nothing the test
 // does can reach the user's desktop or another test's.
 class DesktopSession {
@@ -16,6 +16,9 @@ public:
     struct Options {
         bool bus = true;
         bool sound = true;
+        // A headless Wayland compositor (weston) instead of an X server, and
+        // no DISPLAY, so the program can only reach the desktop through Wayland.
+        bool wayland = false;
     };
 
     DesktopSession() : DesktopSession(Options{}) {}
@@ -25,6 +28,7 @@ public:
     // Empty when everything came up; otherwise what did not.
     QString problem() const { return m_problem; }
     QString display() const { return m_display; }
+    QString waylandDisplay() const { return m_waylandDisplay; }
     QString busAddress() const { return m_busAddress; }
     // The environment a program started in this session gets.
     QProcessEnvironment environment() const { return m_environment; }
@@ -32,14 +36,17 @@ public:
 
 private:
     bool startX();
+    bool startWeston();
     bool startBus();
     bool startSound();
 
     QTemporaryDir m_dir;
     QProcess m_x;
+    QProcess m_weston;
     QProcess m_bus;
     QProcess m_sound;
     QString m_display;
+    QString m_waylandDisplay;
     QString m_busAddress;
     QProcessEnvironment m_environment;
     QString m_problem;

@@ -3,6 +3,7 @@
 #include "DesktopSession.h"
 #include "X11Client.h"
 
+#include "../FakeDesktopPortal.h"
 #include "../FakeScreenSaver.h"
 #include "support/EventLoop.h"
 
@@ -650,3 +651,95 @@ TEST_F(StarlumeAppTest, TheSleepTimerPausesAndLetsTheDisplaySleep)
 } // namespace
 
 #include "StarlumeAppTest.moc"
+
+namespace {
+
+// The same program under a headless Wayland compositor. Weston's headless
+// backend takes no input from outside (Debian ships no test plugin that could
+// inject keys), so the remote stands in for the keyboard shortcuts; it calls
+// the same actions F11, Ctrl+M and Ctrl+Q do. Full screen shows on the bus, as
+// the screensaver inhibition that follows it.
+class StarlumeOnWaylandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        session = std::make_unique<DesktopSession>(DesktopSession::Options{.bus = true, .sound = true, .wayland = true});
+        ASSERT_TRUE(session->problem().isEmpty()) << session->problem().toStdString();
+        ASSERT_FALSE(session->environment().contains(QStringLiteral("DISPLAY")));
+        ASSERT_FALSE(session->environment().contains(QStringLiteral("QT_QPA_PLATFORM")));
+    }
+
+    std::unique_ptr<DesktopSession> session;
+};
+
+TEST_F(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
+{
+    // Named after this session's bus: a name Qt still holds from an earlier
+    // test would hand back that test's dead connection.
+    const QString connection = QStringLiteral("wl-saver ") + session->busAddress();
+    struct Disconnect {
+        QString name;
+        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
+    } disconnect{connection};
+    FakeScreenSaver screenSaver;
+    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), connection)));
+    StarlumeApp app(*session);
+    ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
+    ASSERT_TRUE(app.waitFor(startedLine));
+
+    EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
+    EXPECT_TRUE(eventually([&] { return screenSaver.active.size() == 1; }, 5000ms)) << "full screen did not begin";
+    EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
+    EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
+    EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
+    EXPECT_TRUE(eventually([&] { return screenSaver.active.empty(); }, 5000ms)) << "full screen did not end";
+
+    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
+    ASSERT_TRUE(app.waitForExit(5000ms)) << "--quit did not end it";
+    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_TRUE(app.errorLines().isEmpty()) << app.errorLines().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(StarlumeOnWaylandTest, SecondLaunchHandsOverAndLeaves)
+{
+    StarlumeApp first(*session);
+    ASSERT_TRUE(first.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << first.output().toStdString();
+    ASSERT_TRUE(first.waitFor(startedLine));
+
+    StarlumeApp second(*session);
+    ASSERT_TRUE(second.waitForExit(5000ms)) << "the second launch kept running";
+    EXPECT_EQ(second.process().exitCode(), 0);
+    EXPECT_TRUE(second.output().contains(QStringLiteral("already running"))) << second.output().toStdString();
+    EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+// Where the desktop portal runs, full screen keeps the screen awake through
+// it alone, and quitting closes its request.
+TEST_F(StarlumeOnWaylandTest, FullScreenGoesThroughThePortalWhereThereIsOne)
+{
+    const QString connection = QStringLiteral("wl-portal ") + session->busAddress();
+    struct Disconnect {
+        QString name;
+        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
+    } disconnect{connection};
+    const QDBusConnection bus = QDBusConnection::connectToBus(session->busAddress(), connection);
+    FakeScreenSaver screenSaver;
+    FakeDesktopPortal portal;
+    ASSERT_TRUE(screenSaver.registerOn(bus));
+    ASSERT_TRUE(portal.registerOn(bus));
+
+    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen")});
+    ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return portal.active.size() == 1; }, 5000ms)) << "no inhibition through the portal";
+    EXPECT_EQ(portal.calls.at(0).flags, 8u);
+
+    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
+    ASSERT_TRUE(app.waitForExit(5000ms));
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_TRUE(eventually([&] { return portal.active.empty(); }, 2000ms)) << "quitting left the portal request open";
+    EXPECT_TRUE(screenSaver.calls.empty());
+}
+
+} // namespace
