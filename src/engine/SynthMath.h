@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Sine.h"
+#include "math/Sine.h"
 
 #include <cmath>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "engine/GlowwormVoice.h"
 #include "engine/HalfMinuteChime.h"
 #include "engine/NoiseLayer.h"
-#include "engine/Sine.h"
+#include "math/Sine.h"
 #include "engine/StartupFade.h"
 #include "engine/VoiceGates.h"
 

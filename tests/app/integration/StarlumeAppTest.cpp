@@ -38,39 +38,55 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return processEventsUntil(condition, timeout);
 }
 
-// The screensaver stand-in answering from a thread of its own: the test often
+// A bus service stand-in answering from a thread of its own: the test often
 // blocks on child processes, and an answer that came late would time out the
-// program's request.
-class ScreenSaverOnItsOwnThread {
+// program's request (and send it down its fallback path).
+template <typename Fake>
+class OnItsOwnThread {
 public:
-    explicit ScreenSaverOnItsOwnThread(const QString& busAddress)
+    OnItsOwnThread(const QString& busAddress, const QString& connectionName)
+        : m_connectionName(connectionName + QLatin1Char(' ') + busAddress)
     {
         m_thread.start();
-        m_saver.moveToThread(&m_thread);
-        m_registered = m_saver.registerOn(QDBusConnection::connectToBus(busAddress, QStringLiteral("saver-thread")));
+        m_fake.moveToThread(&m_thread);
+        m_registered = m_fake.registerOn(QDBusConnection::connectToBus(busAddress, m_connectionName));
     }
-    ~ScreenSaverOnItsOwnThread()
+    ~OnItsOwnThread()
     {
         m_thread.quit();
         m_thread.wait();
-        m_saver.moveToThread(QThread::currentThread());
+        m_fake.moveToThread(QThread::currentThread());
+        QDBusConnection::disconnectFromBus(m_connectionName);
     }
     bool registered() const { return m_registered; }
-    std::vector<FakeScreenSaver::Call> calls() { return read([this] { return m_saver.calls; }); }
-    std::size_t activeCount() { return read([this] { return m_saver.active.size(); }); }
 
-private:
     template <typename F>
-    std::invoke_result_t<F> read(F f)
+    std::invoke_result_t<F, Fake&> read(F f)
     {
-        std::invoke_result_t<F> value{};
-        QMetaObject::invokeMethod(&m_saver, [&] { value = f(); }, Qt::BlockingQueuedConnection);
+        std::invoke_result_t<F, Fake&> value{};
+        QMetaObject::invokeMethod(&m_fake, [&] { value = f(m_fake); }, Qt::BlockingQueuedConnection);
         return value;
     }
 
+private:
+    QString m_connectionName;
     QThread m_thread;
-    FakeScreenSaver m_saver;
+    Fake m_fake;
     bool m_registered = false;
+};
+
+class ScreenSaverOnItsOwnThread : public OnItsOwnThread<FakeScreenSaver> {
+public:
+    explicit ScreenSaverOnItsOwnThread(const QString& busAddress) : OnItsOwnThread(busAddress, QStringLiteral("saver-thread")) {}
+    std::vector<FakeScreenSaver::Call> calls() { return read([](FakeScreenSaver& f) { return f.calls; }); }
+    std::size_t activeCount() { return read([](FakeScreenSaver& f) { return f.active.size(); }); }
+};
+
+class PortalOnItsOwnThread : public OnItsOwnThread<FakeDesktopPortal> {
+public:
+    explicit PortalOnItsOwnThread(const QString& busAddress) : OnItsOwnThread(busAddress, QStringLiteral("portal-thread")) {}
+    std::vector<FakeDesktopPortal::Call> calls() { return read([](FakeDesktopPortal& f) { return f.calls; }); }
+    std::size_t activeCount() { return read([](FakeDesktopPortal& f) { return f.active.size(); }); }
 };
 
 class StarlumeApp {
@@ -674,25 +690,18 @@ protected:
 
 TEST_F(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
 {
-    // Named after this session's bus: a name Qt still holds from an earlier
-    // test would hand back that test's dead connection.
-    const QString connection = QStringLiteral("wl-saver ") + session->busAddress();
-    struct Disconnect {
-        QString name;
-        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
-    } disconnect{connection};
-    FakeScreenSaver screenSaver;
-    ASSERT_TRUE(screenSaver.registerOn(QDBusConnection::connectToBus(session->busAddress(), connection)));
+    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
+    ASSERT_TRUE(screenSaver.registered());
     StarlumeApp app(*session);
     ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
     ASSERT_TRUE(app.waitFor(startedLine));
 
     EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
-    EXPECT_TRUE(eventually([&] { return screenSaver.active.size() == 1; }, 5000ms)) << "full screen did not begin";
+    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 1; }, 5000ms)) << "full screen did not begin";
     EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
     EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
     EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
-    EXPECT_TRUE(eventually([&] { return screenSaver.active.empty(); }, 5000ms)) << "full screen did not end";
+    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 0; }, 5000ms)) << "full screen did not end";
 
     EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
     ASSERT_TRUE(app.waitForExit(5000ms)) << "--quit did not end it";
@@ -719,27 +728,22 @@ TEST_F(StarlumeOnWaylandTest, SecondLaunchHandsOverAndLeaves)
 // it alone, and quitting closes its request.
 TEST_F(StarlumeOnWaylandTest, FullScreenGoesThroughThePortalWhereThereIsOne)
 {
-    const QString connection = QStringLiteral("wl-portal ") + session->busAddress();
-    struct Disconnect {
-        QString name;
-        ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
-    } disconnect{connection};
-    const QDBusConnection bus = QDBusConnection::connectToBus(session->busAddress(), connection);
-    FakeScreenSaver screenSaver;
-    FakeDesktopPortal portal;
-    ASSERT_TRUE(screenSaver.registerOn(bus));
-    ASSERT_TRUE(portal.registerOn(bus));
+    // The screensaver is there too, and must not be asked.
+    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
+    PortalOnItsOwnThread portal(session->busAddress());
+    ASSERT_TRUE(screenSaver.registered());
+    ASSERT_TRUE(portal.registered());
 
     StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen")});
     ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
-    ASSERT_TRUE(eventually([&] { return portal.active.size() == 1; }, 5000ms)) << "no inhibition through the portal";
-    EXPECT_EQ(portal.calls.at(0).flags, 8u);
+    ASSERT_TRUE(eventually([&] { return portal.activeCount() == 1; }, 5000ms)) << "no inhibition through the portal";
+    EXPECT_EQ(portal.calls().at(0).flags, 8u);
 
     EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
     ASSERT_TRUE(app.waitForExit(5000ms));
     EXPECT_EQ(app.process().exitCode(), 0);
-    EXPECT_TRUE(eventually([&] { return portal.active.empty(); }, 2000ms)) << "quitting left the portal request open";
-    EXPECT_TRUE(screenSaver.calls.empty());
+    EXPECT_TRUE(eventually([&] { return portal.activeCount() == 0; }, 2000ms)) << "quitting left the portal request open";
+    EXPECT_TRUE(screenSaver.calls().empty());
 }
 
 } // namespace
