@@ -2,15 +2,19 @@
 
 #include "control/PulseClientProperties.h"
 
+#include <QLoggingCategory>
+
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/timeval.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
+
+// Connection losses and recoveries; QT_LOGGING_RULES="starlume.pulse=false" hides them.
+Q_LOGGING_CATEGORY(lcPulse, "starlume.pulse")
 
 namespace {
 
@@ -342,8 +346,7 @@ void PulseAudioOutput::onStreamState()
         m_loop.cancel(m_attemptTimer);
         const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lostAt);
         m_lastRecoveryMs.store(took.count(), std::memory_order_relaxed);
-        std::fprintf(stderr, "Starlume: sound server connection restored after %lld ms\n",
-                     static_cast<long long>(took.count()));
+        qCInfo(lcPulse, "sound server connection restored after %lld ms", static_cast<long long>(took.count()));
         reportState(true);
     } else if (!PA_STREAM_IS_GOOD(state)) {
         onLost(pa_strerror(pa_context_errno(m_context)));
@@ -356,7 +359,7 @@ void PulseAudioOutput::onLost(const char* reason)
         m_lost = true;
         m_lostAt = Clock::now();
         m_losses.fetch_add(1, std::memory_order_relaxed);
-        std::fprintf(stderr, "Starlume: sound server connection lost (%s); reconnecting\n", reason);
+        qCWarning(lcPulse, "sound server connection lost (%s); reconnecting", reason);
         reportState(false);
     }
     scheduleRetry();
