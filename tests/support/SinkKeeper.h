@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/PulseMainLoop.h"
+#include "pulse/PulseMainLoop.h"
 
 #include <pulse/context.h>
 #include <pulse/stream.h>
