@@ -1,6 +1,6 @@
 #include "clock/gl/ClockShaders.h"
 
-#include "clock/gl/ClockTessellator.h"
+#include "clock/gl/ClockBatcher.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ QByteArray header(ClockShaderDialect dialect, bool fragment)
         h = "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n";
         break;
     }
-    h += "#define TEXTURE_WIDTH " + QByteArray::number(ClockTessellator::textureWidth) + "\n";
-    h += "#define DEPTH_RUN " + QByteArray::number(ClockTessellator::opsPerDepthRun) + "\n";
+    h += "#define TEXTURE_WIDTH " + QByteArray::number(ClockBatcher::textureWidth) + "\n";
+    h += "#define DEPTH_RUN " + QByteArray::number(ClockBatcher::opsPerDepthRun) + "\n";
     if (fragment) {
         // GLSL 1.30 has no default binding for a declared output.
         if (dialect == ClockShaderDialect::Glsl130)
@@ -26,40 +26,151 @@ QByteArray header(ClockShaderDialect dialect, bool fragment)
     return h;
 }
 
-// Each operation's paint sits in two texels of u_paints; the vertex shader
-// reads them once and hands them to every fragment unchanged. The depth
-// falls with the operation index so that each operation reaches a sample at
-// most once (depth test LESS), whatever its triangles do.
-const char* const vertexBody = R"(
-in vec2 a_pos;
-in uint a_op;
+const char* const shared = R"(
+flat VARYING vec4 v_shape;  // kind, half width, radii
+flat VARYING vec4 v_paint;  // kind, first stop, stop count, opacity
+flat VARYING vec4 v_geom;   // colour or gradient geometry
+flat VARYING vec4 v_start;  // segment: start, direction; ellipse: centre
+flat VARYING vec4 v_end;    // segment: end, length, caps (1 at the start, 2 at the end)
+flat VARYING vec4 v_cuts;   // segment: normals of the lines that split its joins
+flat VARYING vec4 v_bevel0; // segment: outer direction and distance of a bevel at its start
+flat VARYING vec4 v_bevel1; // ... at its end
+flat VARYING float v_depth;
 uniform vec2 u_viewport;
-uniform sampler2D u_paints;
-out vec2 v_pos;
-flat out vec4 v_info;
-flat out vec4 v_geom;
+)";
+
+// One instance per stream point: a segment from it to the next point of the
+// same operation, or a disc or ring around it. Polygon vertices come one by
+// one through a_pos1 / a_op1. The quads are generous; the fragment stage
+// decides coverage.
+//
+// A join belongs half to each segment, split along the line through the
+// corner whose normal bisects the two directions; both segments compute that
+// line from the same three points with the same code, and test pixels
+// against it at their exact centres, so each pixel goes to exactly one.
+const char* const vertexBody = R"(
+in vec2 a_pos0; // the point before
+in vec2 a_pos1; // this point
+in vec2 a_pos2; // the next
+in vec2 a_pos3; // the one after
+in uint a_op0;
+in uint a_op1;
+in uint a_op2;
+in uint a_op3;
+uniform sampler2D u_ops;
+
+const uint LEAD_IN = 0x80000000u;
+const uint NO_OP = 0x7fffffffu;
+const float MITRE_LIMIT = 10.0;
+const float NO_BEVEL = 1e30;
+
+vec4 record(int op, int k)
+{
+    int texel = 3 * op + k;
+    return texelFetch(u_ops, ivec2(texel % TEXTURE_WIDTH, texel / TEXTURE_WIDTH), 0);
+}
+
+vec2 direction(vec2 from, vec2 to) { return normalize(to - from); }
+
+vec2 splitNormal(vec2 da, vec2 db, vec2 fallback)
+{
+    vec2 s = da + db;
+    return dot(s, s) > 1e-6 ? normalize(s) : fallback;
+}
+
+bool mitred(vec2 da, vec2 db)
+{
+    // The mitre reaches 1 / cos(turn / 2) half widths out; cos^2(turn / 2) = (1 + cos turn) / 2.
+    return (1.0 + dot(da, db)) * 0.5 * MITRE_LIMIT * MITRE_LIMIT >= 1.0;
+}
+
+vec3 bevel(vec2 da, vec2 db, float hw)
+{
+    if (mitred(da, db))
+        return vec3(0.0, 0.0, NO_BEVEL);
+    // The line through both outer corners, seen from the corner point.
+    return vec3(normalize(da - db), hw * sqrt(max(0.0, (1.0 + dot(da, db)) * 0.5)));
+}
+
+// How far beyond the corner, along the segment, its part of the join reaches.
+float reach(vec2 da, vec2 db, float hw)
+{
+    if (!mitred(da, db))
+        return hw + 2.0;
+    float tanHalfTurn = abs(da.x * db.y - da.y * db.x) / max(1.0 + dot(da, db), 1e-6);
+    return (hw + 1.0) * min(tanHalfTurn, MITRE_LIMIT) + 1.0;
+}
 
 void main()
 {
-    int op = int(a_op);
-    int texel = 2 * op;
-    ivec2 at = ivec2(texel % TEXTURE_WIDTH, texel / TEXTURE_WIDTH);
-    v_info = texelFetch(u_paints, at, 0);
-    v_geom = texelFetch(u_paints, at + ivec2(1, 0), 0);
-    v_pos = a_pos;
-    float z = 1.0 - float(op % DEPTH_RUN + 1) / 32768.0;
-    gl_Position = vec4(a_pos.x * 2.0 / u_viewport.x - 1.0, 1.0 - a_pos.y * 2.0 / u_viewport.y, z, 1.0);
+    gl_Position = vec4(-2.0, -2.0, 0.0, 1.0);
+    uint op = a_op1 & ~LEAD_IN;
+    if (op == NO_OP)
+        return;
+    int index = int(op);
+    v_shape = record(index, 0);
+    v_paint = record(index, 1);
+    v_geom = record(index, 2);
+    v_depth = float(index % DEPTH_RUN);
+    int kind = int(v_shape.x + 0.5);
+    float hw = v_shape.y;
+    vec2 k = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    vec2 pos;
+    if (kind == 3) {
+        pos = a_pos1;
+    } else if (kind == 0) {
+        if ((a_op1 & LEAD_IN) != 0u || (a_op2 & ~LEAD_IN) != op)
+            return;
+        vec2 p0 = a_pos1;
+        vec2 p1 = a_pos2;
+        vec2 d = direction(p0, p1);
+        bool hasPrev = (a_op0 & ~LEAD_IN) == op;
+        bool hasNext = (a_op3 & ~LEAD_IN) == op;
+        float back = 1.0;
+        float ahead = 1.0;
+        vec2 cut0 = d;
+        vec2 cut1 = d;
+        vec3 bevel0 = vec3(0.0, 0.0, NO_BEVEL);
+        vec3 bevel1 = bevel0;
+        if (hasPrev) {
+            vec2 dp = direction(a_pos0, p0);
+            cut0 = splitNormal(dp, d, d);
+            bevel0 = bevel(dp, d, hw);
+            back = reach(dp, d, hw);
+        }
+        if (hasNext) {
+            vec2 dn = direction(p1, a_pos3);
+            cut1 = splitNormal(d, dn, d);
+            bevel1 = bevel(d, dn, hw);
+            ahead = reach(d, dn, hw);
+        }
+        float len = length(p1 - p0);
+        float side = hw + 1.0;
+        pos = p0 + d * mix(-back, len + ahead, k.x) + vec2(-d.y, d.x) * mix(-side, side, k.y);
+        v_start = vec4(p0, d);
+        v_end = vec4(p1, len, (hasPrev ? 0.0 : 1.0) + (hasNext ? 0.0 : 2.0));
+        v_cuts = vec4(cut0, cut1);
+        v_bevel0 = vec4(bevel0, 0.0);
+        v_bevel1 = vec4(bevel1, 0.0);
+    } else {
+        vec2 extent = v_shape.zw + vec2(hw + 1.0);
+        pos = a_pos1 + mix(-extent, extent, k);
+        v_start = vec4(a_pos1, 0.0, 0.0);
+    }
+    gl_Position = vec4(pos.x * 2.0 / u_viewport.x - 1.0, 1.0 - pos.y * 2.0 / u_viewport.y, 0.0, 1.0);
 }
 )";
 
+// Coverage is the share of the pixel's square inside the shape, taken
+// across the nearest edge. Its depth sits inside the operation's range,
+// lower for more coverage: where an operation reaches a pixel twice, only a
+// fragment covering more than before gets through.
+//
 // Gradients: evenly spaced premultiplied stops, padded at both ends; a radial
 // gradient runs from its start radius (first stop inside it) to its end radius.
 // Degenerate ones paint one stop: a linear one without length its last, a
 // radial one without width its first (or its last if it has no radius at all).
 const char* const fragmentBody = R"(
-in vec2 v_pos;
-flat in vec4 v_info;
-flat in vec4 v_geom;
 uniform sampler2D u_stops;
 
 vec4 stopAt(int i)
@@ -67,29 +178,82 @@ vec4 stopAt(int i)
     return texelFetch(u_stops, ivec2(i % TEXTURE_WIDTH, i / TEXTURE_WIDTH), 0);
 }
 
-void main()
+// Of the pixel [s - 1/2, s + 1/2] across an edge, the part inside [-hw, hw].
+float band(float s, float hw)
 {
-    int kind = int(v_info.x + 0.5);
-    if (kind == 0) {
-        fragColor = v_geom;
-        return;
-    }
+    return clamp(min(s + 0.5, hw) - max(s - 0.5, -hw), 0.0, 1.0);
+}
+
+float segmentCoverage(vec2 p)
+{
+    vec2 d = v_start.zw;
+    vec2 r0 = p - v_start.xy;
+    vec2 r1 = p - v_end.xy;
+    int caps = int(v_end.w + 0.5);
+    float t = dot(r0, d);
+    // Past the line that splits a join the pixel is the neighbour's.
+    if ((caps & 1) == 0 && dot(r0, v_cuts.xy) < 0.0)
+        return 0.0;
+    if ((caps & 2) == 0 && dot(r1, v_cuts.zw) >= 0.0)
+        return 0.0;
+    float lo = (caps & 1) != 0 ? 0.0 : -1e30;
+    float hi = (caps & 2) != 0 ? v_end.z : 1e30;
+    float c = band(dot(r0, vec2(-d.y, d.x)), v_shape.y) * clamp(min(t + 0.5, hi) - max(t - 0.5, lo), 0.0, 1.0);
+    c *= clamp(v_bevel0.z - dot(r0, v_bevel0.xy) + 0.5, 0.0, 1.0);
+    c *= clamp(v_bevel1.z - dot(r1, v_bevel1.xy) + 0.5, 0.0, 1.0);
+    return c;
+}
+
+// Distance to the ellipse outline, negative inside: its implicit function
+// over the length of its gradient (exact for circles).
+float ellipseDistance(vec2 p)
+{
+    vec2 radii = v_shape.zw;
+    vec2 q = (p - v_start.xy) / radii;
+    float l = length(q);
+    float g = length(q / radii);
+    return l > 1e-6 ? (l - 1.0) * l / max(g, 1e-20) : -min(radii.x, radii.y);
+}
+
+vec4 paintAt(vec2 p)
+{
+    int kind = int(v_paint.x + 0.5);
+    if (kind == 0)
+        return v_geom;
     float t;
     if (kind == 1) {
         vec2 d = v_geom.zw - v_geom.xy;
         float dd = dot(d, d);
-        t = dd > 0.0 ? dot(v_pos - v_geom.xy, d) / dd : 1.0;
+        t = dd > 0.0 ? dot(p - v_geom.xy, d) / dd : 1.0;
     } else {
         float dr = v_geom.w - v_geom.z;
-        float r = length(v_pos - v_geom.xy);
+        float r = length(p - v_geom.xy);
         t = dr > 0.0 ? (r - v_geom.z) / dr : (v_geom.w > 0.0 ? 0.0 : 1.0);
     }
     t = clamp(t, 0.0, 1.0);
-    int first = int(v_info.y + 0.5);
-    int n = int(v_info.z + 0.5);
+    int first = int(v_paint.y + 0.5);
+    int n = int(v_paint.z + 0.5);
     float x = t * float(n - 1);
     int i = min(int(x), n - 2);
-    fragColor = mix(stopAt(first + i), stopAt(first + i + 1), x - float(i)) * v_info.w;
+    return mix(stopAt(first + i), stopAt(first + i + 1), x - float(i)) * v_paint.w;
+}
+
+void main()
+{
+    vec2 p = vec2(gl_FragCoord.x, u_viewport.y - gl_FragCoord.y);
+    int kind = int(v_shape.x + 0.5);
+    float coverage = 1.0;
+    if (kind == 0)
+        coverage = segmentCoverage(p);
+    else if (kind == 1)
+        coverage = clamp(0.5 - ellipseDistance(p), 0.0, 1.0);
+    else if (kind == 2)
+        coverage = band(ellipseDistance(p), v_shape.y);
+    if (!(coverage > 0.0))
+        discard;
+    float level = ceil(coverage * 64.0) / 64.0;
+    gl_FragDepth = (float(DEPTH_RUN) - v_depth - 0.5 * level) / 65536.0;
+    fragColor = paintAt(p) * coverage;
 }
 )";
 
@@ -97,10 +261,12 @@ void main()
 
 QByteArray clockVertexShader(ClockShaderDialect dialect)
 {
-    return header(dialect, false) + vertexBody;
+    QByteArray s = header(dialect, false) + shared + vertexBody;
+    return s.replace("VARYING", "out");
 }
 
 QByteArray clockFragmentShader(ClockShaderDialect dialect)
 {
-    return header(dialect, true) + fragmentBody;
+    QByteArray s = header(dialect, true) + shared + fragmentBody;
+    return s.replace("VARYING", "in");
 }
