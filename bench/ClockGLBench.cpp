@@ -47,7 +47,7 @@ GLOffscreenClockRenderer* readyFor(benchmark::State& state, QSize size)
 
 void addCounters(benchmark::State& state, const ClockBatcher& b)
 {
-    state.counters["points"] = static_cast<double>(b.stream().size());
+    state.counters["instances"] = static_cast<double>(b.instances().size());
     state.counters["ops"] = static_cast<double>(b.records().size());
     state.counters["drawCalls"] = static_cast<double>(b.commands().size());
 }
@@ -58,7 +58,7 @@ void batchOnly(benchmark::State& state, QSize size)
     ClockBatcher batcher;
     for (auto _ : state) {
         batcher.batch(list, 1.0);
-        benchmark::DoNotOptimize(batcher.stream().data());
+        benchmark::DoNotOptimize(batcher.instances().data());
     }
     addCounters(state, batcher);
 }

@@ -34,15 +34,18 @@ bool usable(Point2 p) { return std::abs(p.x) < farAway && std::abs(p.y) < farAwa
 
 void ClockBatcher::batch(const DisplayList& list, double scale)
 {
-    m_stream.clear();
+    m_listPoints = list.allPoints();
+    // The curves' points start on a fresh texture row.
+    m_curveStart = (m_listPoints.size() + textureWidth - 1) / textureWidth * textureWidth;
+    m_curvePoints.clear();
     m_records.clear();
     m_stops.clear();
+    m_instances.clear();
     m_polygonVertices.clear();
     m_polygonIndices.clear();
     m_commands.clear();
     m_layers.clear();
-    m_stream.push({0, 0, noOperation});
-    m_shapesStart = m_stream.size();
+    m_shapesStart = 0;
 
     Xform xf{static_cast<float>(scale), 0, 0};
     for (const DisplayOp& op : list.ops()) {
@@ -63,16 +66,13 @@ void ClockBatcher::batch(const DisplayList& list, double scale)
         }
     }
     closeShapes();
-    m_stream.push({0, 0, noOperation});
-    m_stream.push({0, 0, noOperation});
 }
 
 void ClockBatcher::closeShapes()
 {
-    const std::size_t end = m_stream.size();
-    // Instance i reads points i ... i + 3 and draws from point i + 1.
+    const std::size_t end = m_instances.size();
     if (end > m_shapesStart)
-        m_commands.push({GLDrawCommand::Kind::Shapes, static_cast<std::uint32_t>(m_shapesStart - 1),
+        m_commands.push({GLDrawCommand::Kind::Shapes, static_cast<std::uint32_t>(m_shapesStart),
                          static_cast<std::uint32_t>(end - m_shapesStart)});
     m_shapesStart = end;
 }
@@ -131,45 +131,26 @@ std::int64_t ClockBatcher::addRecord(const DisplayList& list, const Paint& paint
     return static_cast<std::int64_t>(index);
 }
 
-void ClockBatcher::flattenPath(const DisplayList& list, PathRef path, const Xform& xf, PodArray<GLShapePoint>& out,
-                               std::uint32_t op)
+std::size_t ClockBatcher::flattenQuadratic(std::span<const Point2> pts, float scale)
 {
-    const std::span<const Point2> pts = list.points(path);
-    const auto append = [&](GLShapePoint* at, std::size_t& kept, Point2 p) {
-        if (!usable(p))
-            return;
-        if (kept > 0) {
-            const float dx = p.x - at[kept - 1].x;
-            const float dy = p.y - at[kept - 1].y;
-            if (dx * dx + dy * dy < samePointSq)
-                return;
-        }
-        at[kept++] = {p.x, p.y, op};
-    };
-    std::size_t kept = 0;
-    if (path.kind == PathKind::Quadratic) {
-        if (pts.size() < 3)
-            return;
-        const Point2 a = xf.map(pts[0]);
-        const Point2 b = xf.map(pts[1]);
-        const Point2 e = xf.map(pts[2]);
-        const float ddx = a.x - 2 * b.x + e.x;
-        const float ddy = a.y - 2 * b.y + e.y;
-        // A quadratic's chord error over a parameter step h is |a - 2b + e| h^2 / 4.
-        const int n = stepCount(std::sqrt(std::sqrt(ddx * ddx + ddy * ddy) / (4 * flatness)), 1, 256);
-        GLShapePoint* at = out.extend(static_cast<std::size_t>(n) + 1);
-        for (int i = 0; i <= n; ++i) {
-            const float t = static_cast<float>(i) / static_cast<float>(n);
-            const float u = 1 - t;
-            append(at, kept,
-                   {u * u * a.x + 2 * u * t * b.x + t * t * e.x, u * u * a.y + 2 * u * t * b.y + t * t * e.y});
-        }
-    } else {
-        GLShapePoint* at = out.extend(pts.size());
-        for (const Point2& q : pts)
-            append(at, kept, xf.map(q));
+    const std::size_t first = m_curvePoints.size();
+    if (pts.size() < 3)
+        return first;
+    const Point2 a = pts[0];
+    const Point2 b = pts[1];
+    const Point2 e = pts[2];
+    const float ddx = (a.x - 2 * b.x + e.x) * scale;
+    const float ddy = (a.y - 2 * b.y + e.y) * scale;
+    // A quadratic's chord error over a parameter step h is |a - 2b + e| h^2 / 4.
+    const int n = stepCount(std::sqrt(std::sqrt(ddx * ddx + ddy * ddy) / (4 * flatness)), 1, 256);
+    Point2* out = m_curvePoints.extend(static_cast<std::size_t>(n) + 1);
+    for (int i = 0; i <= n; ++i) {
+        const float t = static_cast<float>(i) / static_cast<float>(n);
+        const float u = 1 - t;
+        out[i] = {u * u * a.x + 2 * u * t * b.x + t * t * e.x, u * u * a.y + 2 * u * t * b.y + t * t * e.y};
     }
-    out.commit(kept);
+    m_curvePoints.commit(static_cast<std::size_t>(n) + 1);
+    return first;
 }
 
 void ClockBatcher::fill(const DisplayList& list, const DisplayOp& op, const Xform& xf)
@@ -183,11 +164,30 @@ void ClockBatcher::fill(const DisplayList& list, const DisplayOp& op, const Xfor
         return;
     const auto opIndex = static_cast<std::uint32_t>(index);
     const std::size_t first = m_polygonVertices.size();
-    flattenPath(list, op.path, xf, m_polygonVertices, opIndex);
+    std::span<const Point2> pts = list.points(op.path);
+    if (op.path.kind == PathKind::Quadratic) {
+        const std::size_t curve = flattenQuadratic(pts, xf.scale);
+        pts = m_curvePoints.view().subspan(curve);
+    }
+    GLPolygonVertex* out = m_polygonVertices.extend(pts.size());
+    std::size_t kept = 0;
+    for (const Point2& q : pts) {
+        const Point2 p = xf.map(q);
+        if (!usable(p))
+            continue;
+        if (kept > 0) {
+            const float dx = p.x - out[kept - 1].x;
+            const float dy = p.y - out[kept - 1].y;
+            if (dx * dx + dy * dy < samePointSq)
+                continue;
+        }
+        out[kept++] = {p.x, p.y, opIndex};
+    }
+    m_polygonVertices.commit(kept);
     // The fill closes the path itself.
     while (m_polygonVertices.size() > first + 1) {
-        const GLShapePoint a = m_polygonVertices[first];
-        const GLShapePoint b = m_polygonVertices.back();
+        const GLPolygonVertex a = m_polygonVertices[first];
+        const GLPolygonVertex b = m_polygonVertices.back();
         const float dx = a.x - b.x;
         const float dy = a.y - b.y;
         if (dx * dx + dy * dy >= samePointSq)
@@ -229,13 +229,13 @@ void ClockBatcher::polygon(std::size_t first)
 bool ClockBatcher::polygonIsConvex(std::size_t first) const
 {
     const std::size_t n = m_polygonVertices.size() - first;
-    const GLShapePoint* p = m_polygonVertices.data() + first;
+    const GLPolygonVertex* p = m_polygonVertices.data() + first;
     int sign = 0;
     double turning = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const GLShapePoint a = p[i];
-        const GLShapePoint b = p[(i + 1) % n];
-        const GLShapePoint c = p[(i + 2) % n];
+        const GLPolygonVertex a = p[i];
+        const GLPolygonVertex b = p[(i + 1) % n];
+        const GLPolygonVertex c = p[(i + 2) % n];
         const double e1x = b.x - a.x, e1y = b.y - a.y;
         const double e2x = c.x - b.x, e2y = c.y - b.y;
         const double cross = e1x * e2y - e1y * e2x;
@@ -280,9 +280,11 @@ void ClockBatcher::ellipse(const DisplayList& list, const DisplayOp& op, const X
     GLOpRecord& rec = m_records[static_cast<std::size_t>(index)];
     rec.shape[0] = static_cast<float>(halfWidth > 0 ? GLShapeKind::Ring : GLShapeKind::Disc);
     rec.shape[1] = halfWidth;
-    rec.shape[2] = rx;
-    rec.shape[3] = ry;
-    m_stream.push({c.x, c.y, static_cast<std::uint32_t>(index)});
+    rec.place[0] = c.x;
+    rec.place[1] = c.y;
+    rec.place[2] = rx;
+    rec.place[3] = ry;
+    m_instances.push(static_cast<std::uint32_t>(index));
 }
 
 void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xform& xf)
@@ -294,18 +296,30 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
         ellipse(list, op, xf, 0.5f * width);
         return;
     }
+    std::span<const Point2> pts = list.points(op.path);
+    std::size_t first = op.path.first;
+    if (op.path.kind == PathKind::Quadratic) {
+        const std::size_t curve = flattenQuadratic(pts, xf.scale);
+        pts = m_curvePoints.view().subspan(curve);
+        first = m_curveStart + curve;
+    }
+    if (pts.size() < 2)
+        return;
     const std::int64_t index = addRecord(list, op.paint, xf, 1.0f);
     if (index < 0)
         return;
-    const std::size_t first = m_stream.size();
-    flattenPath(list, op.path, xf, m_stream, static_cast<std::uint32_t>(index));
-    if (m_stream.size() < first + 2) {
-        while (m_stream.size() > first)
-            m_stream.pop();
-        m_records.pop();
-        return;
-    }
+    // Duplicate and broken points are the shaders' to skip: looking at each
+    // point here would cost more than the whole rest of the frame.
     GLOpRecord& rec = m_records[static_cast<std::size_t>(index)];
-    rec.shape[0] = static_cast<float>(GLShapeKind::Segment);
+    rec.shape[0] = static_cast<float>(GLShapeKind::Segments);
     rec.shape[1] = 0.5f * width;
+    rec.shape[2] = static_cast<float>(first);
+    rec.shape[3] = static_cast<float>(first + pts.size() - 1);
+    rec.place[0] = xf.scale;
+    rec.place[1] = xf.ox;
+    rec.place[2] = xf.oy;
+    rec.place[3] = static_cast<float>(m_instances.size());
+    const std::size_t segments = pts.size() - 1;
+    std::fill_n(m_instances.extend(segments), segments, static_cast<std::uint32_t>(index));
+    m_instances.commit(segments);
 }

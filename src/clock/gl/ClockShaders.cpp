@@ -27,7 +27,7 @@ QByteArray header(ClockShaderDialect dialect, bool fragment)
 }
 
 const char* const shared = R"(
-flat VARYING vec4 v_shape;  // kind, half width, radii
+flat VARYING vec4 v_shape;  // kind, half width, (ellipses) radii
 flat VARYING vec4 v_paint;  // kind, first stop, stop count, opacity
 flat VARYING vec4 v_geom;   // colour or gradient geometry
 flat VARYING vec4 v_start;  // segment: start, direction; ellipse: centre
@@ -39,35 +39,48 @@ flat VARYING float v_depth;
 uniform vec2 u_viewport;
 )";
 
-// One instance per stream point: a segment from it to the next point of the
-// same operation, or a disc or ring around it. Polygon vertices come one by
-// one through a_pos1 / a_op1. The quads are generous; the fragment stage
-// decides coverage.
+// One instance per segment of a stroke, or per disc or ring; polygon
+// vertices come one by one through a_pos. The quads are generous; the
+// fragment stage decides coverage.
 //
 // A join belongs half to each segment, split along the line through the
 // corner whose normal bisects the two directions; both segments compute that
 // line from the same three points with the same code, and test pixels
 // against it at their exact centres, so each pixel goes to exactly one.
 const char* const vertexBody = R"(
-in vec2 a_pos0; // the point before
-in vec2 a_pos1; // this point
-in vec2 a_pos2; // the next
-in vec2 a_pos3; // the one after
-in uint a_op0;
-in uint a_op1;
-in uint a_op2;
-in uint a_op3;
+in vec2 a_pos;
+in uint a_op;
 uniform sampler2D u_ops;
+uniform sampler2D u_points;
+uniform int u_instanceBase;
 
-const uint LEAD_IN = 0x80000000u;
-const uint NO_OP = 0x7fffffffu;
 const float MITRE_LIMIT = 10.0;
 const float NO_BEVEL = 1e30;
+// Points closer than this (squared pixels) have no direction between them.
+const float SAME_POINT = 1e-6;
+// How many duplicates of a corner point the joins look past.
+const int LOOK_AROUND = 4;
 
 vec4 record(int op, int k)
 {
-    int texel = 3 * op + k;
+    int texel = 4 * op + k;
     return texelFetch(u_ops, ivec2(texel % TEXTURE_WIDTH, texel / TEXTURE_WIDTH), 0);
+}
+
+vec4 place;
+
+vec2 point(int i)
+{
+    vec2 p = texelFetch(u_points, ivec2(i % TEXTURE_WIDTH, i / TEXTURE_WIDTH), 0).xy;
+    return place.yz + place.x * p;
+}
+
+bool usable(vec2 p) { return abs(p.x) < 1e7 && abs(p.y) < 1e7; }
+
+bool apart(vec2 a, vec2 b)
+{
+    vec2 d = b - a;
+    return dot(d, d) >= SAME_POINT;
 }
 
 vec2 direction(vec2 from, vec2 to) { return normalize(to - from); }
@@ -104,28 +117,46 @@ float reach(vec2 da, vec2 db, float hw)
 void main()
 {
     gl_Position = vec4(-2.0, -2.0, 0.0, 1.0);
-    uint op = a_op1 & ~LEAD_IN;
-    if (op == NO_OP)
-        return;
-    int index = int(op);
-    v_shape = record(index, 0);
-    v_paint = record(index, 1);
-    v_geom = record(index, 2);
-    v_depth = float(index % DEPTH_RUN);
+    int op = int(a_op);
+    v_shape = record(op, 0);
+    place = record(op, 1);
+    v_paint = record(op, 2);
+    v_geom = record(op, 3);
+    v_depth = float(op % DEPTH_RUN);
     int kind = int(v_shape.x + 0.5);
     float hw = v_shape.y;
     vec2 k = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
     vec2 pos;
     if (kind == 3) {
-        pos = a_pos1;
+        pos = a_pos;
     } else if (kind == 0) {
-        if ((a_op1 & LEAD_IN) != 0u || (a_op2 & ~LEAD_IN) != op)
+        int firstPoint = int(v_shape.z + 0.5);
+        int lastPoint = int(v_shape.w + 0.5);
+        int i0 = firstPoint + (u_instanceBase + gl_InstanceID - int(place.w + 0.5));
+        vec2 p0 = point(i0);
+        vec2 p1 = point(i0 + 1);
+        if (!usable(p0) || !usable(p1) || !apart(p0, p1))
             return;
-        vec2 p0 = a_pos1;
-        vec2 p1 = a_pos2;
         vec2 d = direction(p0, p1);
-        bool hasPrev = (a_op0 & ~LEAD_IN) == op;
-        bool hasNext = (a_op3 & ~LEAD_IN) == op;
+        // The neighbours: the nearest points before and after that are somewhere else.
+        int before = i0 - 1;
+        vec2 pb = p0;
+        for (int n = 0; n < LOOK_AROUND && before >= firstPoint; ++n) {
+            pb = point(before);
+            if (apart(pb, p0))
+                break;
+            --before;
+        }
+        int after = i0 + 2;
+        vec2 pa = p1;
+        for (int n = 0; n < LOOK_AROUND && after <= lastPoint; ++n) {
+            pa = point(after);
+            if (apart(p1, pa))
+                break;
+            ++after;
+        }
+        bool hasPrev = before >= firstPoint && usable(pb) && apart(pb, p0);
+        bool hasNext = after <= lastPoint && usable(pa) && apart(p1, pa);
         float back = 1.0;
         float ahead = 1.0;
         vec2 cut0 = d;
@@ -133,13 +164,13 @@ void main()
         vec3 bevel0 = vec3(0.0, 0.0, NO_BEVEL);
         vec3 bevel1 = bevel0;
         if (hasPrev) {
-            vec2 dp = direction(a_pos0, p0);
+            vec2 dp = direction(pb, p0);
             cut0 = splitNormal(dp, d, d);
             bevel0 = bevel(dp, d, hw);
             back = reach(dp, d, hw);
         }
         if (hasNext) {
-            vec2 dn = direction(p1, a_pos3);
+            vec2 dn = direction(p1, pa);
             cut1 = splitNormal(d, dn, d);
             bevel1 = bevel(d, dn, hw);
             ahead = reach(d, dn, hw);
@@ -153,9 +184,10 @@ void main()
         v_bevel0 = vec4(bevel0, 0.0);
         v_bevel1 = vec4(bevel1, 0.0);
     } else {
-        vec2 extent = v_shape.zw + vec2(hw + 1.0);
-        pos = a_pos1 + mix(-extent, extent, k);
-        v_start = vec4(a_pos1, 0.0, 0.0);
+        vec2 extent = place.zw + vec2(hw + 1.0);
+        pos = place.xy + mix(-extent, extent, k);
+        v_start = vec4(place.xy, 0.0, 0.0);
+        v_shape.zw = place.zw;
     }
     gl_Position = vec4(pos.x * 2.0 / u_viewport.x - 1.0, 1.0 - pos.y * 2.0 / u_viewport.y, 0.0, 1.0);
 }

@@ -6,11 +6,8 @@
 
 namespace {
 
-// Four consecutive stream points per instance: positions at 0 ... 3, operations at 4 ... 7.
 constexpr GLuint positionAttribute = 0;
-constexpr GLuint opAttribute = 4;
-constexpr GLuint neighbours = 4;
-constexpr GLsizei pointStride = sizeof(GLShapePoint);
+constexpr GLuint opAttribute = 1;
 
 } // namespace
 
@@ -88,10 +85,8 @@ bool GLClockRenderer::initialize()
     const GLuint program = m_gl->glCreateProgram();
     m_gl->glAttachShader(program, vs);
     m_gl->glAttachShader(program, fs);
-    for (GLuint k = 0; k < neighbours; ++k) {
-        m_gl->glBindAttribLocation(program, positionAttribute + k, QByteArray("a_pos" + QByteArray::number(k)).constData());
-        m_gl->glBindAttribLocation(program, opAttribute + k, QByteArray("a_op" + QByteArray::number(k)).constData());
-    }
+    m_gl->glBindAttribLocation(program, positionAttribute, "a_pos");
+    m_gl->glBindAttribLocation(program, opAttribute, "a_op");
     m_gl->glLinkProgram(program);
     m_gl->glDeleteShader(vs);
     m_gl->glDeleteShader(fs);
@@ -109,41 +104,40 @@ bool GLClockRenderer::initialize()
     m_gl->glUseProgram(program);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_ops"), 0);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_stops"), 1);
+    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_points"), 2);
+    m_instanceBaseUniform = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(0);
 
     GLuint buffers[3] = {};
     m_gl->glGenBuffers(3, buffers);
-    m_streamBuffer = buffers[0];
+    m_instanceBuffer = buffers[0];
     m_polygonBuffer = buffers[1];
     m_indexBuffer = buffers[2];
     GLuint vaos[2] = {};
     m_gl->glGenVertexArrays(2, vaos);
     m_shapeVao = vaos[0];
     m_polygonVao = vaos[1];
-    // The shape attributes are pointed at the stream for each draw (GL 3.0 has no base instance).
+    // Shapes: one operation index per instance, pointed at for each draw
+    // (GL 3.0 has no base instance).
     m_gl->glBindVertexArray(m_shapeVao);
-    for (GLuint k = 0; k < neighbours; ++k) {
-        m_gl->glEnableVertexAttribArray(positionAttribute + k);
-        m_gl->glEnableVertexAttribArray(opAttribute + k);
-        m_gl->glVertexAttribDivisor(positionAttribute + k, 1);
-        m_gl->glVertexAttribDivisor(opAttribute + k, 1);
-    }
-    // Polygon vertices stand in for "this point" of an instance.
+    m_gl->glEnableVertexAttribArray(opAttribute);
+    m_gl->glVertexAttribDivisor(opAttribute, 1);
     m_gl->glBindVertexArray(m_polygonVao);
     m_gl->glBindBuffer(GL_ARRAY_BUFFER, m_polygonBuffer);
-    m_gl->glEnableVertexAttribArray(positionAttribute + 1);
-    m_gl->glVertexAttribPointer(positionAttribute + 1, 2, GL_FLOAT, GL_FALSE, pointStride, nullptr);
-    m_gl->glEnableVertexAttribArray(opAttribute + 1);
-    m_gl->glVertexAttribIPointer(opAttribute + 1, 1, GL_UNSIGNED_INT, pointStride,
-                                 reinterpret_cast<const void*>(offsetof(GLShapePoint, op)));
+    m_gl->glEnableVertexAttribArray(positionAttribute);
+    m_gl->glVertexAttribPointer(positionAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(GLPolygonVertex), nullptr);
+    m_gl->glEnableVertexAttribArray(opAttribute);
+    m_gl->glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, sizeof(GLPolygonVertex),
+                                 reinterpret_cast<const void*>(offsetof(GLPolygonVertex, op)));
     m_gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     m_gl->glBindVertexArray(0);
     m_gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
 
-    GLuint textures[2] = {};
-    m_gl->glGenTextures(2, textures);
+    GLuint textures[3] = {};
+    m_gl->glGenTextures(3, textures);
     m_recordTexture = textures[0];
     m_stopTexture = textures[1];
+    m_pointTexture = textures[2];
     for (GLuint t : textures) {
         m_gl->glBindTexture(GL_TEXTURE_2D, t);
         m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -163,22 +157,22 @@ void GLClockRenderer::release()
     // Without its context current the objects cannot be deleted; they go
     // with the context.
     if (QOpenGLContext::currentContext() != m_context) {
-        m_program = m_shapeVao = m_polygonVao = m_streamBuffer = m_polygonBuffer = m_indexBuffer = 0;
-        m_recordTexture = m_stopTexture = 0;
+        m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+        m_recordTexture = m_stopTexture = m_pointTexture = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
     }
     if (m_program)
         m_gl->glDeleteProgram(m_program);
-    const GLuint buffers[3] = {m_streamBuffer, m_polygonBuffer, m_indexBuffer};
+    const GLuint buffers[3] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer};
     m_gl->glDeleteBuffers(3, buffers);
     const GLuint vaos[2] = {m_shapeVao, m_polygonVao};
     m_gl->glDeleteVertexArrays(2, vaos);
-    const GLuint textures[2] = {m_recordTexture, m_stopTexture};
-    m_gl->glDeleteTextures(2, textures);
-    m_program = m_shapeVao = m_polygonVao = m_streamBuffer = m_polygonBuffer = m_indexBuffer = 0;
-    m_recordTexture = m_stopTexture = 0;
+    const GLuint textures[3] = {m_recordTexture, m_stopTexture, m_pointTexture};
+    m_gl->glDeleteTextures(3, textures);
+    m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+    m_recordTexture = m_stopTexture = m_pointTexture = 0;
     m_gl = nullptr;
     m_context = nullptr;
 }
@@ -207,15 +201,28 @@ void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::siz
                               GL_FLOAT, bytes + 4 * width * fullRows);
 }
 
-void GLClockRenderer::pointShapesAt(std::uint32_t firstInstance)
+// Points in RG32F rows of textureWidth: the list's, then from curveStart()
+// the flattened curves'. Respecified whole, like the other textures.
+void GLClockRenderer::uploadPoints()
 {
-    for (GLuint k = 0; k < neighbours; ++k) {
-        const auto offset = static_cast<std::uintptr_t>(firstInstance + k) * pointStride;
-        m_gl->glVertexAttribPointer(positionAttribute + k, 2, GL_FLOAT, GL_FALSE, pointStride,
-                                    reinterpret_cast<const void*>(offset));
-        m_gl->glVertexAttribIPointer(opAttribute + k, 1, GL_UNSIGNED_INT, pointStride,
-                                     reinterpret_cast<const void*>(offset + offsetof(GLShapePoint, op)));
-    }
+    constexpr std::size_t width = ClockBatcher::textureWidth;
+    const ClockBatcher& b = m_batcher;
+    const std::size_t curveRows = (b.curvePoints().size() + width - 1) / width;
+    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, b.curveStart() / width + curveRows));
+    m_gl->glBindTexture(GL_TEXTURE_2D, m_pointTexture);
+    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RG32F, width, rows, 0, GL_RG, GL_FLOAT, nullptr);
+    const auto rowsOf = [&](std::span<const Point2> points, std::size_t firstRow) {
+        const std::size_t full = points.size() / width;
+        const std::size_t rest = points.size() % width;
+        if (full)
+            m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(firstRow), width, static_cast<GLsizei>(full),
+                                  GL_RG, GL_FLOAT, points.data());
+        if (rest)
+            m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(firstRow + full), static_cast<GLsizei>(rest), 1,
+                                  GL_RG, GL_FLOAT, points.data() + full * width);
+    };
+    rowsOf(b.listPoints(), 0);
+    rowsOf(b.curvePoints(), b.curveStart() / width);
 }
 
 void GLClockRenderer::submit(QSize pixelSize)
@@ -239,13 +246,15 @@ void GLClockRenderer::submit(QSize pixelSize)
     if (b.commands().empty())
         return;
 
+    gl.glActiveTexture(GL_TEXTURE2);
+    uploadPoints();
     gl.glActiveTexture(GL_TEXTURE1);
     uploadTexture(m_stopTexture, b.stops().data(), b.stops().size());
     gl.glActiveTexture(GL_TEXTURE0);
     uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size());
 
-    gl.glBindBuffer(GL_ARRAY_BUFFER, m_streamBuffer);
-    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.stream().size_bytes()), b.stream().data(),
+    gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
+    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.instances().size_bytes()), b.instances().data(),
                     GL_STREAM_DRAW);
     if (!b.polygonIndices().empty()) {
         gl.glBindVertexArray(m_polygonVao);
@@ -254,7 +263,7 @@ void GLClockRenderer::submit(QSize pixelSize)
                         b.polygonVertices().data(), GL_STREAM_DRAW);
         gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonIndices().size_bytes()),
                         b.polygonIndices().data(), GL_STREAM_DRAW);
-        gl.glBindBuffer(GL_ARRAY_BUFFER, m_streamBuffer);
+        gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
     }
 
     gl.glUseProgram(m_program);
@@ -270,7 +279,8 @@ void GLClockRenderer::submit(QSize pixelSize)
         switch (c.kind) {
         case GLDrawCommand::Kind::Shapes:
             gl.glBindVertexArray(m_shapeVao);
-            pointShapesAt(c.first);
+            gl.glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, 0, offset);
+            gl.glUniform1i(m_instanceBaseUniform, static_cast<GLint>(c.first));
             gl.glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(c.count));
             break;
         case GLDrawCommand::Kind::Polygon:
@@ -304,8 +314,8 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glUseProgram(0);
     gl.glBindVertexArray(0);
     gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
-    gl.glActiveTexture(GL_TEXTURE1);
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
-    gl.glActiveTexture(GL_TEXTURE0);
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    for (GLenum unit : {GL_TEXTURE2, GL_TEXTURE1, GL_TEXTURE0}) {
+        gl.glActiveTexture(unit);
+        gl.glBindTexture(GL_TEXTURE_2D, 0);
+    }
 }

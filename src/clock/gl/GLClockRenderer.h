@@ -56,7 +56,7 @@ public:
 private:
     GLuint compile(GLenum type, const QByteArray& source);
     void uploadTexture(GLuint texture, const void* texels, std::size_t count);
-    void pointShapesAt(std::uint32_t firstInstance);
+    void uploadPoints();
 
     ClockBatcher m_batcher;
     QOpenGLContext* m_context = nullptr;
@@ -64,11 +64,13 @@ private:
     GLuint m_program = 0;
     GLuint m_shapeVao = 0;
     GLuint m_polygonVao = 0;
-    GLuint m_streamBuffer = 0;
+    GLuint m_instanceBuffer = 0;
     GLuint m_polygonBuffer = 0;
     GLuint m_indexBuffer = 0;
     GLuint m_recordTexture = 0;
     GLuint m_stopTexture = 0;
+    GLuint m_pointTexture = 0;
     GLint m_viewportUniform = -1;
+    GLint m_instanceBaseUniform = -1;
     QString m_error;
 };

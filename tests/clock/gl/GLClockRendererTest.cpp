@@ -429,13 +429,13 @@ TEST_F(GLClockRendererTest, SameListSameImageWithoutReallocating)
     }
     const QImage a = render(list);
     const ClockBatcher& batcher = s_renderer->renderer().batcher();
-    const GLShapePoint* stream = batcher.stream().data();
+    const std::uint32_t* instances = batcher.instances().data();
     const GLOpRecord* records = batcher.records().data();
     const QImage b = render(list);
     EXPECT_EQ(a, b);
     ASSERT_TRUE(s_renderer->makeCurrent());
     EXPECT_EQ(QOpenGLContext::currentContext()->functions()->glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_EQ(stream, batcher.stream().data());
+    EXPECT_EQ(instances, batcher.instances().data());
     EXPECT_EQ(records, batcher.records().data());
     // The background, then one instanced draw for all the strokes.
     ASSERT_EQ(batcher.commands().size(), 2u);
