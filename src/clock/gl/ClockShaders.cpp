@@ -9,7 +9,12 @@ QByteArray header(ClockShaderDialect dialect, bool fragment)
     QByteArray h;
     switch (dialect) {
     case ClockShaderDialect::Glsl330: h = "#version 330\n"; break;
-    case ClockShaderDialect::Glsl130: h = "#version 130\n"; break;
+    case ClockShaderDialect::Glsl130:
+        // OpenGL 3.0 draws instances through this extension (Mesa and the desktop drivers have it).
+        h = "#version 130\n";
+        if (!fragment)
+            h += "#extension GL_ARB_draw_instanced : require\n#define gl_InstanceID gl_InstanceIDARB\n";
+        break;
     case ClockShaderDialect::Essl300:
         h = "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n";
         break;
@@ -67,12 +72,11 @@ vec4 record(int op, int k)
     return texelFetch(u_ops, ivec2(texel % TEXTURE_WIDTH, texel / TEXTURE_WIDTH), 0);
 }
 
-vec4 place;
-
-vec2 point(int i)
+// A point of the list through its layer's transform (scale, x and y offset).
+vec2 point(int i, vec4 layer)
 {
     vec2 p = texelFetch(u_points, ivec2(i % TEXTURE_WIDTH, i / TEXTURE_WIDTH), 0).xy;
-    return place.yz + place.x * p;
+    return layer.yz + layer.x * p;
 }
 
 bool usable(vec2 p) { return abs(p.x) < 1e7 && abs(p.y) < 1e7; }
@@ -119,7 +123,7 @@ void main()
     gl_Position = vec4(-2.0, -2.0, 0.0, 1.0);
     int op = int(a_op);
     v_shape = record(op, 0);
-    place = record(op, 1);
+    vec4 place = record(op, 1);
     v_paint = record(op, 2);
     v_geom = record(op, 3);
     v_depth = float(op % DEPTH_RUN);
@@ -133,8 +137,8 @@ void main()
         int firstPoint = int(v_shape.z + 0.5);
         int lastPoint = int(v_shape.w + 0.5);
         int i0 = firstPoint + (u_instanceBase + gl_InstanceID - int(place.w + 0.5));
-        vec2 p0 = point(i0);
-        vec2 p1 = point(i0 + 1);
+        vec2 p0 = point(i0, place);
+        vec2 p1 = point(i0 + 1, place);
         if (!usable(p0) || !usable(p1) || !apart(p0, p1))
             return;
         vec2 d = direction(p0, p1);
@@ -142,7 +146,7 @@ void main()
         int before = i0 - 1;
         vec2 pb = p0;
         for (int n = 0; n < LOOK_AROUND && before >= firstPoint; ++n) {
-            pb = point(before);
+            pb = point(before, place);
             if (apart(pb, p0))
                 break;
             --before;
@@ -150,7 +154,7 @@ void main()
         int after = i0 + 2;
         vec2 pa = p1;
         for (int n = 0; n < LOOK_AROUND && after <= lastPoint; ++n) {
-            pa = point(after);
+            pa = point(after, place);
             if (apart(p1, pa))
                 break;
             ++after;
