@@ -1,8 +1,8 @@
 #pragma once
 
 #include "clock/DisplayList.h"
-#include "clock/gl/ClockShaders.h"
 #include "clock/gl/ClockBatcher.h"
+#include "clock/gl/ClockShaders.h"
 
 #include <QSize>
 #include <QString>
@@ -13,10 +13,10 @@ class QOpenGLExtraFunctions;
 
 // Draws a DisplayList with OpenGL 3 / OpenGL ES 3 into the framebuffer bound
 // at the time (which needs depth and stencil, and no multisampling: the
-// shaders anti-alias every edge but those of polygon fills). The CPU only
-// batches the list's points and paints into buffers reused from frame to
-// frame; a frame is one upload of each and, unless a polygon fill comes
-// between shapes, a single instanced draw call.
+// shaders anti-alias every edge but those of polygon fills). The CPU writes
+// one record per operation and one index per segment into arrays reused
+// from frame to frame and uploads the list's points as they are; unless a
+// polygon fill comes between shapes, a frame is a single instanced draw call.
 //
 // Create, use and destroy it with the same context current.
 class GLClockRenderer {
