@@ -61,6 +61,8 @@ uniform int u_instanceBase;
 
 const float MITRE_LIMIT = 10.0;
 const float NO_BEVEL = 1e30;
+// Coverage reaches half a pixel beyond an edge: pixel centres further out see none.
+const float AA_REACH = 0.55;
 // Points closer than this (squared pixels) have no direction between them.
 const float SAME_POINT = 1e-6;
 // How many duplicates of a corner point the joins look past.
@@ -113,9 +115,9 @@ vec3 bevel(vec2 da, vec2 db, float hw)
 float reach(vec2 da, vec2 db, float hw)
 {
     if (!mitred(da, db))
-        return hw + 2.0;
+        return hw + AA_REACH;
     float tanHalfTurn = abs(da.x * db.y - da.y * db.x) / max(1.0 + dot(da, db), 1e-6);
-    return (hw + 1.0) * min(tanHalfTurn, MITRE_LIMIT) + 1.0;
+    return (hw + AA_REACH) * min(tanHalfTurn, MITRE_LIMIT) + AA_REACH;
 }
 
 void main()
@@ -161,8 +163,8 @@ void main()
         }
         bool hasPrev = before >= firstPoint && usable(pb) && apart(pb, p0);
         bool hasNext = after <= lastPoint && usable(pa) && apart(p1, pa);
-        float back = 1.0;
-        float ahead = 1.0;
+        float back = AA_REACH;
+        float ahead = AA_REACH;
         vec2 cut0 = d;
         vec2 cut1 = d;
         vec3 bevel0 = vec3(0.0, 0.0, NO_BEVEL);
@@ -180,7 +182,7 @@ void main()
             ahead = reach(d, dn, hw);
         }
         float len = length(p1 - p0);
-        float side = hw + 1.0;
+        float side = hw + AA_REACH;
         pos = p0 + d * mix(-back, len + ahead, k.x) + vec2(-d.y, d.x) * mix(-side, side, k.y);
         v_start = vec4(p0, d);
         v_end = vec4(p1, len, (hasPrev ? 0.0 : 1.0) + (hasNext ? 0.0 : 2.0));
