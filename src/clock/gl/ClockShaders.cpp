@@ -45,8 +45,8 @@ uniform vec2 u_viewport;
 )";
 
 // One instance per segment of a stroke, or per disc or ring; polygon
-// vertices come one by one through a_pos. The quads are generous; the
-// fragment stage decides coverage.
+// vertices come one by one through a_pos. Each instance is a quad reaching
+// just past its shape's anti-aliased edge; the fragment stage decides coverage.
 //
 // A join belongs half to each segment, split along the line through the
 // corner whose normal bisects the two directions; both segments compute that
