@@ -1,8 +1,8 @@
 // The OpenGL clock renderer's CPU side at 1920x1080 and 3840x2160: batching,
 // uploads and draw calls until every GL call of a frame is issued, without
 // waiting for the GPU. Needs an OpenGL context (run under X11 or Wayland, or
-// Xvfb, or with QT_QPA_PLATFORM=offscreen and Mesa); without one the GL
-// benchmarks stop with a message.
+// Xvfb; the offscreen platform also needs DISPLAY for its GLX context);
+// without one the GL benchmarks stop with a message.
 #include "clock/ClockFrameBuilder.h"
 #include "clock/ClockFrameComputation.h"
 #include "clock/gl/GLOffscreenClockRenderer.h"
