@@ -14,7 +14,7 @@
 // scene graph (QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL)
 // before the first window, and an OpenGL 3.0 / OpenGL ES 3.0 context, which
 // Qt's default format gets from Mesa and the desktop drivers) the frame is
-// drawn by GLClockRenderer into a multisampled framebuffer at the window's
+// drawn by GLClockRenderer into a framebuffer at the window's
 // device pixel ratio. With any other scene graph backend, or an older
 // context, it is painted with QPainter into an image (slow at large sizes).
 //

@@ -15,7 +15,7 @@
 class QQuickWindow;
 
 // The chaos clock in the OpenGL scene graph: a texture node showing a
-// multisampled framebuffer that the node redraws, on the render thread, just
+// framebuffer that the node redraws, on the render thread, just
 // before the window renders (QQuickWindow::beforeRendering).
 //
 // Created, updated and destroyed on the render thread with the window's

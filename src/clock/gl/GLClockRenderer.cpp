@@ -102,28 +102,42 @@ bool GLClockRenderer::initialize()
     m_program = program;
     m_viewportUniform = m_gl->glGetUniformLocation(program, "u_viewport");
     m_gl->glUseProgram(program);
-    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_paints"), 0);
+    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_ops"), 0);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_stops"), 1);
+    m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_points"), 2);
+    m_instanceBaseUniform = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(0);
 
-    m_gl->glGenBuffers(1, &m_vertexBuffer);
-    m_gl->glGenBuffers(1, &m_indexBuffer);
-    m_gl->glGenVertexArrays(1, &m_vao);
-    m_gl->glBindVertexArray(m_vao);
-    m_gl->glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    m_gl->glEnableVertexAttribArray(positionAttribute);
-    m_gl->glVertexAttribPointer(positionAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(GLVertex), nullptr);
+    GLuint buffers[3] = {};
+    m_gl->glGenBuffers(3, buffers);
+    m_instanceBuffer = buffers[0];
+    m_polygonBuffer = buffers[1];
+    m_indexBuffer = buffers[2];
+    GLuint vaos[2] = {};
+    m_gl->glGenVertexArrays(2, vaos);
+    m_shapeVao = vaos[0];
+    m_polygonVao = vaos[1];
+    // Shapes: one operation index per instance, pointed at for each draw
+    // (GL 3.0 has no base instance).
+    m_gl->glBindVertexArray(m_shapeVao);
     m_gl->glEnableVertexAttribArray(opAttribute);
-    m_gl->glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, sizeof(GLVertex),
-                                 reinterpret_cast<const void*>(offsetof(GLVertex, op)));
+    m_gl->glVertexAttribDivisor(opAttribute, 1);
+    m_gl->glBindVertexArray(m_polygonVao);
+    m_gl->glBindBuffer(GL_ARRAY_BUFFER, m_polygonBuffer);
+    m_gl->glEnableVertexAttribArray(positionAttribute);
+    m_gl->glVertexAttribPointer(positionAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(GLPolygonVertex), nullptr);
+    m_gl->glEnableVertexAttribArray(opAttribute);
+    m_gl->glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, sizeof(GLPolygonVertex),
+                                 reinterpret_cast<const void*>(offsetof(GLPolygonVertex, op)));
     m_gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     m_gl->glBindVertexArray(0);
     m_gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
 
-    GLuint textures[2] = {};
-    m_gl->glGenTextures(2, textures);
-    m_paintTexture = textures[0];
+    GLuint textures[3] = {};
+    m_gl->glGenTextures(3, textures);
+    m_recordTexture = textures[0];
     m_stopTexture = textures[1];
+    m_pointTexture = textures[2];
     for (GLuint t : textures) {
         m_gl->glBindTexture(GL_TEXTURE_2D, t);
         m_gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -143,26 +157,29 @@ void GLClockRenderer::release()
     // Without its context current the objects cannot be deleted; they go
     // with the context.
     if (QOpenGLContext::currentContext() != m_context) {
-        m_program = m_vao = m_vertexBuffer = m_indexBuffer = m_paintTexture = m_stopTexture = 0;
+        m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+        m_recordTexture = m_stopTexture = m_pointTexture = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
     }
     if (m_program)
         m_gl->glDeleteProgram(m_program);
-    const GLuint buffers[2] = {m_vertexBuffer, m_indexBuffer};
-    m_gl->glDeleteBuffers(2, buffers);
-    m_gl->glDeleteVertexArrays(1, &m_vao);
-    const GLuint textures[2] = {m_paintTexture, m_stopTexture};
-    m_gl->glDeleteTextures(2, textures);
-    m_program = m_vao = m_vertexBuffer = m_indexBuffer = m_paintTexture = m_stopTexture = 0;
+    const GLuint buffers[3] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer};
+    m_gl->glDeleteBuffers(3, buffers);
+    const GLuint vaos[2] = {m_shapeVao, m_polygonVao};
+    m_gl->glDeleteVertexArrays(2, vaos);
+    const GLuint textures[3] = {m_recordTexture, m_stopTexture, m_pointTexture};
+    m_gl->glDeleteTextures(3, textures);
+    m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+    m_recordTexture = m_stopTexture = m_pointTexture = 0;
     m_gl = nullptr;
     m_context = nullptr;
 }
 
 void GLClockRenderer::prepare(const DisplayList& list, double scale)
 {
-    m_tessellator.tessellate(list, scale);
+    m_batcher.batch(list, scale);
 }
 
 // Texels in rows of textureWidth. Respecifying the whole texture every frame
@@ -170,7 +187,7 @@ void GLClockRenderer::prepare(const DisplayList& list, double scale)
 // frame has finished reading the old one.
 void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count)
 {
-    constexpr std::size_t width = ClockTessellator::textureWidth;
+    constexpr std::size_t width = ClockBatcher::textureWidth;
     const std::size_t fullRows = count / width;
     const std::size_t rest = count % width;
     const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, fullRows + (rest ? 1 : 0)));
@@ -184,12 +201,36 @@ void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::siz
                               GL_FLOAT, bytes + 4 * width * fullRows);
 }
 
+// Points in RG32F rows of textureWidth: the list's, then from curveStart()
+// the flattened curves'. Respecified whole, like the other textures.
+void GLClockRenderer::uploadPoints()
+{
+    constexpr std::size_t width = ClockBatcher::textureWidth;
+    const ClockBatcher& b = m_batcher;
+    const std::size_t curveRows = (b.curvePoints().size() + width - 1) / width;
+    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, b.curveStart() / width + curveRows));
+    m_gl->glBindTexture(GL_TEXTURE_2D, m_pointTexture);
+    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RG32F, width, rows, 0, GL_RG, GL_FLOAT, nullptr);
+    const auto rowsOf = [&](std::span<const Point2> points, std::size_t firstRow) {
+        const std::size_t full = points.size() / width;
+        const std::size_t rest = points.size() % width;
+        if (full)
+            m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(firstRow), width, static_cast<GLsizei>(full),
+                                  GL_RG, GL_FLOAT, points.data());
+        if (rest)
+            m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(firstRow + full), static_cast<GLsizei>(rest), 1,
+                                  GL_RG, GL_FLOAT, points.data() + full * width);
+    };
+    rowsOf(b.listPoints(), 0);
+    rowsOf(b.curvePoints(), b.curveStart() / width);
+}
+
 void GLClockRenderer::submit(QSize pixelSize)
 {
     if (!m_program || pixelSize.isEmpty())
         return;
     QOpenGLExtraFunctions& gl = *m_gl;
-    const ClockTessellator& t = m_tessellator;
+    const ClockBatcher& b = m_batcher;
 
     gl.glViewport(0, 0, pixelSize.width(), pixelSize.height());
     gl.glDisable(GL_SCISSOR_TEST);
@@ -202,20 +243,28 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glClearDepthf(1);
     gl.glClearStencil(0);
     gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    if (t.commands().empty())
+    if (b.commands().empty())
         return;
 
+    gl.glActiveTexture(GL_TEXTURE2);
+    uploadPoints();
     gl.glActiveTexture(GL_TEXTURE1);
-    uploadTexture(m_stopTexture, t.stops().data(), t.stops().size());
+    uploadTexture(m_stopTexture, b.stops().data(), b.stops().size());
     gl.glActiveTexture(GL_TEXTURE0);
-    uploadTexture(m_paintTexture, t.paints().data(), 2 * t.paints().size());
+    uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size());
 
-    gl.glBindVertexArray(m_vao);
-    gl.glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(t.vertices().size_bytes()), t.vertices().data(),
+    gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
+    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.instances().size_bytes()), b.instances().data(),
                     GL_STREAM_DRAW);
-    gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(t.indices().size_bytes()), t.indices().data(),
-                    GL_STREAM_DRAW);
+    if (!b.polygonIndices().empty()) {
+        gl.glBindVertexArray(m_polygonVao);
+        gl.glBindBuffer(GL_ARRAY_BUFFER, m_polygonBuffer);
+        gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonVertices().size_bytes()),
+                        b.polygonVertices().data(), GL_STREAM_DRAW);
+        gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonIndices().size_bytes()),
+                        b.polygonIndices().data(), GL_STREAM_DRAW);
+        gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
+    }
 
     gl.glUseProgram(m_program);
     gl.glUniform2f(m_viewportUniform, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
@@ -225,13 +274,21 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glBlendEquation(GL_FUNC_ADD);
     gl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
 
-    for (const GLDrawCommand& c : t.commands()) {
-        const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c.firstIndex) * 4);
+    for (const GLDrawCommand& c : b.commands()) {
+        const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c.first) * 4);
         switch (c.kind) {
-        case GLDrawCommand::Kind::Triangles:
-            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+        case GLDrawCommand::Kind::Shapes:
+            gl.glBindVertexArray(m_shapeVao);
+            gl.glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, 0, offset);
+            gl.glUniform1i(m_instanceBaseUniform, static_cast<GLint>(c.first));
+            gl.glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(c.count));
+            break;
+        case GLDrawCommand::Kind::Polygon:
+            gl.glBindVertexArray(m_polygonVao);
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             break;
         case GLDrawCommand::Kind::StencilFill:
+            gl.glBindVertexArray(m_polygonVao);
             // Winding numbers into the stencil, colour and depth untouched...
             gl.glEnable(GL_STENCIL_TEST);
             gl.glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
@@ -239,13 +296,13 @@ void GLClockRenderer::submit(QSize pixelSize)
             gl.glStencilFunc(GL_ALWAYS, 0, 0xff);
             gl.glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_KEEP, GL_INCR_WRAP);
             gl.glStencilOpSeparate(GL_BACK, GL_KEEP, GL_KEEP, GL_DECR_WRAP);
-            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             // ...then paint where the winding is not zero, clearing it as we go.
             gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
             gl.glDepthMask(GL_TRUE);
             gl.glStencilFunc(GL_NOTEQUAL, 0, 0xff);
             gl.glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
-            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.indexCount), GL_UNSIGNED_INT, offset);
+            gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             gl.glDisable(GL_STENCIL_TEST);
             break;
         case GLDrawCommand::Kind::ClearDepth: gl.glClear(GL_DEPTH_BUFFER_BIT); break;
@@ -257,8 +314,8 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glUseProgram(0);
     gl.glBindVertexArray(0);
     gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
-    gl.glActiveTexture(GL_TEXTURE1);
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
-    gl.glActiveTexture(GL_TEXTURE0);
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    for (GLenum unit : {GL_TEXTURE2, GL_TEXTURE1, GL_TEXTURE0}) {
+        gl.glActiveTexture(unit);
+        gl.glBindTexture(GL_TEXTURE_2D, 0);
+    }
 }

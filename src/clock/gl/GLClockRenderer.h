@@ -1,8 +1,8 @@
 #pragma once
 
 #include "clock/DisplayList.h"
+#include "clock/gl/ClockBatcher.h"
 #include "clock/gl/ClockShaders.h"
-#include "clock/gl/ClockTessellator.h"
 
 #include <QSize>
 #include <QString>
@@ -12,10 +12,11 @@ class QOpenGLContext;
 class QOpenGLExtraFunctions;
 
 // Draws a DisplayList with OpenGL 3 / OpenGL ES 3 into the framebuffer bound
-// at the time (which needs depth and stencil; multisampled for smooth edges).
-// Tessellation runs on the CPU into buffers that are reused from frame to
-// frame; a frame is one upload of each buffer and, unless a non-convex fill
-// needs the stencil, a single draw call.
+// at the time (which needs depth and stencil, and no multisampling: the
+// shaders anti-alias every edge but those of polygon fills). The CPU writes
+// one record per operation and one index per segment into arrays reused
+// from frame to frame and uploads the list's points as they are; unless a
+// polygon fill comes between shapes, a frame is a single instanced draw call.
 //
 // Create, use and destroy it with the same context current.
 class GLClockRenderer {
@@ -31,7 +32,7 @@ public:
     bool isInitialized() const { return m_program != 0; }
     const QString& errorString() const { return m_error; }
 
-    // Tessellates the list for a drawing `scale` device pixels per point. CPU only.
+    // Batches the list for a drawing `scale` device pixels per point. CPU only.
     void prepare(const DisplayList& list, double scale);
     // Uploads the prepared frame and draws it, clearing to transparent first,
     // into the bound framebuffer of `pixelSize`. Returns without waiting for the GPU.
@@ -46,7 +47,7 @@ public:
     // does the same); otherwise they are left to the context's destruction.
     void release();
 
-    const ClockTessellator& tessellator() const { return m_tessellator; }
+    const ClockBatcher& batcher() const { return m_batcher; }
 
     // The dialect to use for the current context, or false when it is older
     // than OpenGL 3.0 / OpenGL ES 3.0 (`version` receives its version string).
@@ -55,16 +56,21 @@ public:
 private:
     GLuint compile(GLenum type, const QByteArray& source);
     void uploadTexture(GLuint texture, const void* texels, std::size_t count);
+    void uploadPoints();
 
-    ClockTessellator m_tessellator;
+    ClockBatcher m_batcher;
     QOpenGLContext* m_context = nullptr;
     QOpenGLExtraFunctions* m_gl = nullptr;
     GLuint m_program = 0;
-    GLuint m_vao = 0;
-    GLuint m_vertexBuffer = 0;
+    GLuint m_shapeVao = 0;
+    GLuint m_polygonVao = 0;
+    GLuint m_instanceBuffer = 0;
+    GLuint m_polygonBuffer = 0;
     GLuint m_indexBuffer = 0;
-    GLuint m_paintTexture = 0;
+    GLuint m_recordTexture = 0;
     GLuint m_stopTexture = 0;
+    GLuint m_pointTexture = 0;
     GLint m_viewportUniform = -1;
+    GLint m_instanceBaseUniform = -1;
     QString m_error;
 };

@@ -8,26 +8,23 @@
 
 class QOpenGLFramebufferObject;
 
-// Where GLClockRenderer draws: a multisampled framebuffer with depth and
-// stencil, resolved into a plain texture that can be shown or read back.
-// Without multisampling support it draws into the texture's framebuffer directly.
+// Where GLClockRenderer draws: a framebuffer with depth and stencil around a
+// plain texture that can be shown or read back. The renderer anti-aliases in
+// its shaders, so there are no samples to resolve.
 // Use with the context that created it current.
 class GLClockTarget {
 public:
-    static constexpr int preferredSamples = 4;
-
     GLClockTarget();
     ~GLClockTarget();
     GLClockTarget(const GLClockTarget&) = delete;
     GLClockTarget& operator=(const GLClockTarget&) = delete;
 
-    // (Re)creates the framebuffers when the size changes; false if they are incomplete.
+    // (Re)creates the framebuffer when the size changes; false if it is incomplete.
     bool ensure(QSize pixelSize);
     QSize size() const { return m_size; }
-    int samples() const { return m_samples; }
 
     void bindForDrawing();
-    // Resolves the samples into texture() and rebinds the context's default framebuffer.
+    // Rebinds the context's default framebuffer; texture() then holds the picture.
     void resolve();
     GLuint texture() const;
     // Premultiplied, upright, at the target's pixel size.
@@ -36,8 +33,6 @@ public:
     void release();
 
 private:
-    std::unique_ptr<QOpenGLFramebufferObject> m_multisampled;
-    std::unique_ptr<QOpenGLFramebufferObject> m_resolved;
+    std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
     QSize m_size;
-    int m_samples = 0;
 };

@@ -8,7 +8,7 @@
 #include <type_traits>
 
 // A growable array of plain values that never initialises what it hands out
-// and never shrinks: the tessellator writes every element it appends, and a
+// and never shrinks: the batcher writes every element it appends, and a
 // frame must not allocate once the arrays have grown to the frame's size.
 template <typename T>
 class PodArray {

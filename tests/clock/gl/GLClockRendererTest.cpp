@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <numbers>
@@ -155,6 +157,70 @@ TEST_F(GLClockRendererTest, TranslucentStrokeBlendsOnceWhereItCrossesItself)
             if (y < 65 || y > 75)
                 brightest = std::max(brightest, at(image, x, y).r);
     EXPECT_LE(brightest, 129);
+}
+
+// Finely sampled curves, as the strands are: every join is split between its
+// two segments, so no pixel inside the stroke is missed or blended twice.
+TEST_F(GLClockRendererTest, TranslucentCurveHasNoSeamsAtItsJoins)
+{
+    DisplayList list;
+    background(list, 100, 100);
+    const auto first = list.pointCount();
+    for (int i = 0; i <= 150; ++i) {
+        // Three quarters of a circle of radius 30, unevenly sampled about a pixel apart.
+        const double a = 1.5 * std::numbers::pi * (i + 0.3 * std::sin(i)) / 150;
+        list.addPoint(50 + 30 * std::cos(a), 50 + 30 * std::sin(a));
+    }
+    list.stroke(list.polylineFrom(first), DisplayList::solid(srgb(1, 1, 1, 0.5)), 6);
+    const QImage image = render(list);
+    int inside = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const int v = at(image, x, y).r;
+            EXPECT_LE(v, 129) << x << "," << y;
+            const double r = std::hypot(x + 0.5 - 50, y + 0.5 - 50);
+            const double angle = std::atan2(y + 0.5 - 50, x + 0.5 - 50);
+            // Well inside the stroke (from angle 0 to -pi/2 the long way) and away from its ends.
+            if (std::abs(r - 30) < 2 && (angle > 0.1 || angle < -1.67)) {
+                EXPECT_NEAR(v, 128, 1) << x << "," << y;
+                ++inside;
+            }
+        }
+    EXPECT_GT(inside, 400);
+}
+
+// Without multisampling the shaders grade every edge: many coverage levels,
+// and the ink of each shape is its area.
+TEST_F(GLClockRendererTest, EdgesAreGradedAndKeepTheirArea)
+{
+    const auto levelsAndInk = [&](const DisplayList& list, int& levels, double& ink) {
+        const QImage image = render(list);
+        bool seen[256] = {};
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                seen[at(image, x, y).a] = true;
+        levels = static_cast<int>(std::count(std::begin(seen), std::end(seen), true));
+        ink = alphaSum(image);
+    };
+    int levels = 0;
+    double ink = 0;
+    DisplayList disc;
+    disc.fill(disc.circle(50.2, 50.1, 20.3), DisplayList::solid(tint(Tint::white)));
+    levelsAndInk(disc, levels, ink);
+    EXPECT_GT(levels, 30);
+    EXPECT_NEAR(ink, std::numbers::pi * 20.3 * 20.3, 0.005 * std::numbers::pi * 20.3 * 20.3);
+
+    DisplayList line;
+    line.stroke(line.line(10, 20.2, 89.7, 71.9), DisplayList::solid(tint(Tint::white)), 3);
+    levelsAndInk(line, levels, ink);
+    EXPECT_GT(levels, 30);
+    EXPECT_NEAR(ink, 3 * std::hypot(79.7, 51.7), 0.01 * 3 * std::hypot(79.7, 51.7));
+
+    DisplayList ring;
+    ring.stroke(ring.circle(50, 50, 30), DisplayList::solid(tint(Tint::white)), 2);
+    levelsAndInk(ring, levels, ink);
+    EXPECT_GT(levels, 30);
+    EXPECT_NEAR(ink, 2 * std::numbers::pi * 30 * 2, 0.01 * 2 * std::numbers::pi * 30 * 2);
 }
 
 TEST_F(GLClockRendererTest, ButtCapsAndMitreJoinsHaveTheirExtents)
@@ -316,7 +382,7 @@ TEST_F(GLClockRendererTest, OperationsBeyondOneDepthRunStillBlendInOrder)
     DisplayList list;
     background(list, 100, 100);
     // Enough operations to use up the depth values of one run, all off-image.
-    for (std::uint32_t i = 0; i < ClockTessellator::opsPerDepthRun + 10; ++i)
+    for (std::uint32_t i = 0; i < ClockBatcher::opsPerDepthRun + 10; ++i)
         list.stroke(list.line(-50, -50, -40, -50), DisplayList::solid(srgb(1, 0, 0, 0.5)), 1);
     list.fill(list.circle(40, 50, 20), DisplayList::solid(srgb(1, 1, 1, 0.5)));
     list.fill(list.circle(60, 50, 20), DisplayList::solid(srgb(1, 1, 1, 0.5)));
@@ -362,16 +428,18 @@ TEST_F(GLClockRendererTest, SameListSameImageWithoutReallocating)
                     1 + k % 5);
     }
     const QImage a = render(list);
-    const GLVertex* vertices = s_renderer->renderer().tessellator().vertices().data();
-    const std::uint32_t* indices = s_renderer->renderer().tessellator().indices().data();
+    const ClockBatcher& batcher = s_renderer->renderer().batcher();
+    const std::uint32_t* instances = batcher.instances().data();
+    const GLOpRecord* records = batcher.records().data();
     const QImage b = render(list);
     EXPECT_EQ(a, b);
     ASSERT_TRUE(s_renderer->makeCurrent());
     EXPECT_EQ(QOpenGLContext::currentContext()->functions()->glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_EQ(vertices, s_renderer->renderer().tessellator().vertices().data());
-    EXPECT_EQ(indices, s_renderer->renderer().tessellator().indices().data());
-    // One draw call for the whole frame.
-    EXPECT_EQ(s_renderer->renderer().tessellator().commands().size(), 1u);
+    EXPECT_EQ(instances, batcher.instances().data());
+    EXPECT_EQ(records, batcher.records().data());
+    // The background, then one instanced draw for all the strokes.
+    ASSERT_EQ(batcher.commands().size(), 2u);
+    EXPECT_EQ(batcher.commands()[1].kind, GLDrawCommand::Kind::Shapes);
 }
 
 TEST(GLOffscreenClockRenderer, SaysWhyWithoutOpenGL)
