@@ -1,10 +1,12 @@
 #include "clock/ChaosStrands.h"
+#include "clock/SineWalk.h"
 
 #include "math/Trig.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -13,43 +15,10 @@ namespace {
 constexpr double twoPi = 2 * std::numbers::pi;
 constexpr int N = strandPointCount;
 
-// Two neighbouring points of a row, in one SSE2 register.
-using Pair = double __attribute__((vector_size(16)));
-
-// sin(phase + f·θ) at θ = 2π·i/560, two points at a time: a register holds
-// points i and i + 1, and s[i+2] = 2 cos 2δ · s[i] − s[i−2] costs one multiply
-// and one subtraction per pair instead of two sines. The large phase is
-// reduced only once. Rounding grows by at most about 1/sin 2δ per step; over
-// the 281 steps of a strand at the slowest strand frequency that stays below
-// 1e-11 of the amplitude, far below what a float vertex can hold.
-class SineWalk {
-public:
-    SineWalk(double phase, double f)
-    {
-        const double delta = f * twoPi / 560;
-        const slm::math::SinCos at = slm::math::sinCos(phase);
-        const slm::math::SinCos one = slm::math::sinCos(delta);
-        const slm::math::SinCos two = slm::math::sinCos(2 * delta);
-        m_current = Pair{at.sin, at.sin * one.cos + at.cos * one.sin};
-        m_previous = Pair{at.sin * two.cos - at.cos * two.sin, at.sin * one.cos - at.cos * one.sin};
-        m_twoCos = Pair{2 * two.cos, 2 * two.cos};
-    }
-    Pair next()
-    {
-        const Pair value = m_current;
-        m_current = m_twoCos * value - m_previous;
-        m_previous = value;
-        return value;
-    }
-
-private:
-    Pair m_current, m_previous, m_twoCos;
-};
-
 // Rows computed a pair at a time run one point past the strand.
 using PaddedRow = std::array<double, N + 1>;
 
-void store(PaddedRow& row, int i, Pair value) { std::memcpy(row.data() + i, &value, sizeof value); }
+void store(PaddedRow& row, int i, SineWalk::Pair value) { std::memcpy(row.data() + i, &value, sizeof value); }
 
 // Envelopes depend only on u, so they are worked out once.
 struct Envelopes {
@@ -127,9 +96,15 @@ struct StrandPass {
         : list(l)
         , f(frame)
         , v(strandFrameValues(frame))
-        , gap((strandXs(v, f.cx, x), x), f.cx, f.cy, v.rho)
+        , gap(xsOf(v, f.cx, x), f.cx, f.cy, v.rho)
     {
         strandKink(v, kink);
+    }
+
+    static const StrandRow& xsOf(const StrandFrameValues& v, double cx, StrandRow& x)
+    {
+        strandXs(v, cx, x);
+        return x;
     }
 
     // Lays `wave` out along the kink, measured from its value at the centre,
@@ -137,15 +112,21 @@ struct StrandPass {
     const StrandRuns& place(const StrandRow& env, double amp)
     {
         const double w0 = wave[strandCentreIndex];
-        for (int i = 0; i < N; ++i)
+        std::int64_t nan = 0;
+        for (int i = 0; i < N; ++i) {
             y[i] = f.cy + amp * kink.scale[i] * (kink.bend[i] + (wave[i] * env[i] - w0));
-        gap.addRuns(list, y, runs);
+            nan |= y[i] != y[i];
+        }
+        gap.addRuns(list, y, nan != 0, runs);
         return runs;
     }
 
     const StrandRuns& placeRaw()
     {
-        gap.addRuns(list, y, runs);
+        std::int64_t nan = 0;
+        for (int i = 0; i < N; ++i)
+            nan |= y[i] != y[i];
+        gap.addRuns(list, y, nan != 0, runs);
         return runs;
     }
 };
@@ -167,7 +148,7 @@ void drawThreads(StrandPass& p)
 
         SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3), s4(p4, f4), s5(q + p5, f5);
         for (int i = 0; i < N; i += 2) {
-            const Pair swing = s1.next() + 0.64 * s2.next() + 0.38 * s3.next() + 0.22 * s4.next();
+            const SineWalk::Pair swing = s1.next() + 0.64 * s2.next() + 0.38 * s3.next() + 0.22 * s4.next();
             store(p.wave, i, (0.78 + 0.22 * s5.next()) * swing);
         }
         const double amp = 0.8 * p.f.R * (0.028 + 0.005 * (k % 5) + 0.055 * h[13]);
@@ -224,7 +205,7 @@ void spineWave(StrandPass& p, double te)
 
     SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3), s4(p4, f4), s5(p5, f5);
     for (int i = 0; i < N; i += 2) {
-        const Pair swing = s1.next() + 0.6 * s2.next() + 0.34 * s3.next() + 0.18 * s4.next();
+        const SineWalk::Pair swing = s1.next() + 0.6 * s2.next() + 0.34 * s3.next() + 0.18 * s4.next();
         store(p.wave, i, (0.8 + 0.2 * s5.next()) * swing);
     }
 }

@@ -130,7 +130,7 @@ StrandGap::StrandGap(std::span<const double> x, double cx, double cy, double rho
     }
 }
 
-void StrandGap::addRuns(DisplayList& list, std::span<const double> y, StrandRuns& out) const
+void StrandGap::addRuns(DisplayList& list, std::span<const double> y, bool yMayHoldNaN, StrandRuns& out) const
 {
     assert(y.size() == m_x.size());
     const std::size_t n = std::min(m_x.size(), y.size());
@@ -139,8 +139,8 @@ void StrandGap::addRuns(DisplayList& list, std::span<const double> y, StrandRuns
         return (m_x[i] - m_cx) * (m_x[i] - m_cx) + (y[i] - m_cy) * (y[i] - m_cy) >= m_rho2;
     };
 
-    if (anyNaN(y)) {
-        // A NaN can sit anywhere: test every point.
+    if (yMayHoldNaN) {
+        // A NaN, never drawn, can sit anywhere: test every point.
         addRunsBetween(list, m_x, y, n, [&](auto&& endRun) {
             for (std::size_t i = 0; i < n; ++i)
                 if (!drawn(i))
@@ -160,5 +160,5 @@ void StrandGap::addRuns(DisplayList& list, std::span<const double> y, StrandRuns
 void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const double> y, double cx, double cy,
                    double rho, StrandRuns& out)
 {
-    StrandGap(x, cx, cy, rho).addRuns(list, y, out);
+    StrandGap(x, cx, cy, rho).addRuns(list, y, anyNaN(y), out);
 }

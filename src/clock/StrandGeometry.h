@@ -78,14 +78,15 @@ void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const
 
 // The same cut for many strands that share their x, as all strands of a
 // frame do: the points whose x alone keeps them clear of the gap are found
-// once, so each strand tests only the few near the centre (and its y for
-// NaN, which is never drawn).
+// once, so each strand tests only the few near the centre.
 class StrandGap {
 public:
     StrandGap(std::span<const double> x, double cx, double cy, double rho);
 
     // addStrandRuns(list, x, y, cx, cy, rho, out) for the x given above.
-    void addRuns(DisplayList& list, std::span<const double> y, StrandRuns& out) const;
+    // Without NaNs in y, which the caller may know from making it, only the
+    // points near the centre need their test.
+    void addRuns(DisplayList& list, std::span<const double> y, bool yMayHoldNaN, StrandRuns& out) const;
 
 private:
     std::span<const double> m_x;
