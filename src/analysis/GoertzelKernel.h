@@ -6,19 +6,21 @@
 
 // Included by each path's translation unit, which chooses the vector width
 // and the instruction set it is compiled for. Intrinsics rather than
-// generic vectors: GCC splits generic ones into scalar lanes here.
+// generic vectors: GCC splits generic ones into scalar lanes here. Everything
+// is forced inline, so no out-of-line copy built for one instruction set can
+// be picked by the linker for the other.
 namespace slm::spectrum::detail {
 
 struct Sse2Lanes {
     using V = __m128d;
     static constexpr int width = 2;
     static constexpr int groups = 4; // of sixteen registers, no spills
-    static V load(const double* p) { return _mm_load_pd(p); }
-    static void store(double* p, V v) { _mm_store_pd(p, v); }
-    static V broadcast(double x) { return _mm_set1_pd(x); }
-    static V mul(V a, V b) { return _mm_mul_pd(a, b); }
-    static V add(V a, V b) { return _mm_add_pd(a, b); }
-    static V sub(V a, V b) { return _mm_sub_pd(a, b); }
+    [[gnu::always_inline]] static V load(const double* p) { return _mm_load_pd(p); }
+    [[gnu::always_inline]] static void store(double* p, V v) { _mm_store_pd(p, v); }
+    [[gnu::always_inline]] static V broadcast(double x) { return _mm_set1_pd(x); }
+    [[gnu::always_inline]] static V mul(V a, V b) { return _mm_mul_pd(a, b); }
+    [[gnu::always_inline]] static V add(V a, V b) { return _mm_add_pd(a, b); }
+    [[gnu::always_inline]] static V sub(V a, V b) { return _mm_sub_pd(a, b); }
 };
 
 #ifdef __AVX2__
@@ -26,20 +28,20 @@ struct Avx2Lanes {
     using V = __m256d;
     static constexpr int width = 4;
     static constexpr int groups = 6;
-    static V load(const double* p) { return _mm256_load_pd(p); }
-    static void store(double* p, V v) { _mm256_store_pd(p, v); }
-    static V broadcast(double x) { return _mm256_set1_pd(x); }
-    static V mul(V a, V b) { return _mm256_mul_pd(a, b); }
-    static V add(V a, V b) { return _mm256_add_pd(a, b); }
-    static V sub(V a, V b) { return _mm256_sub_pd(a, b); }
+    [[gnu::always_inline]] static V load(const double* p) { return _mm256_load_pd(p); }
+    [[gnu::always_inline]] static void store(double* p, V v) { _mm256_store_pd(p, v); }
+    [[gnu::always_inline]] static V broadcast(double x) { return _mm256_set1_pd(x); }
+    [[gnu::always_inline]] static V mul(V a, V b) { return _mm256_mul_pd(a, b); }
+    [[gnu::always_inline]] static V add(V a, V b) { return _mm256_add_pd(a, b); }
+    [[gnu::always_inline]] static V sub(V a, V b) { return _mm256_sub_pd(a, b); }
 };
 #endif
 
 // s[n] = c s[n-1] + (x[n] - s[n-2]). The subtraction does not wait for the
-// previous step, so each step costs a multiply and an add of latency.
-// A pass takes six vectors of bands: their two states stay in registers
-// (sixteen of them on x86-64), and six independent chains keep both the
-// multiplier and the adder busy.
+// previous step, so each step costs a multiply and an add of latency. A pass
+// takes as many vectors of bands as keep their two states in the sixteen
+// registers (four on SSE2, six on AVX2, whose coefficients come from memory),
+// and those independent chains keep both the multiplier and the adder busy.
 template <class L>
 [[gnu::always_inline]] inline void runBankPass(GoertzelBank& bank, int firstBand, const double* x,
                                                std::size_t count)
