@@ -1,5 +1,7 @@
 #include "analysis/SLMAudioMeters.h"
 
+#include "math/Log.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +24,7 @@ double instantaneousDB(double amplitude)
 {
     if (!(amplitude > silenceThreshold))
         return SLMAudioMeters::floorDB;
-    const double db = 20.0 * std::log10(amplitude);
+    const double db = 20.0 * slm::math::log10(amplitude);
     return std::min(std::max(db, SLMAudioMeters::floorDB), ceilingDB);
 }
 

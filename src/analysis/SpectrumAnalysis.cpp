@@ -1,7 +1,9 @@
 #include "analysis/SpectrumAnalysis.h"
 
+#include "math/Log.h"
+#include "math/Trig.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <numbers>
 
@@ -9,32 +11,35 @@ namespace slm::spectrum {
 
 namespace {
 
+constexpr double twoPi = 2.0 * std::numbers::pi;
 constexpr double frequencyLimit = 0.45;
 constexpr double amplitudeScale = 4.0;
 constexpr double silenceThreshold = 1e-7;
 constexpr double riseCoefficient = 0.68;
 constexpr double fallCoefficient = 0.16;
 
-// The window is evaluated once per sample for all bands, a chunk at a time,
-// and the 24 recursions advance side by side so the compiler can run them
-// in vector lanes. Each lane does exactly the scalar arithmetic.
-constexpr std::size_t chunkLength = 256;
+// The window is worked out a chunk at a time for all bands, and the bands'
+// recursions then run over the chunk. Within a chunk the window's angle is
+// the chunk's own plus an offset whose sine and cosine are shared by every
+// chunk: one sinCos per chunk instead of one cosine per sample.
+constexpr std::size_t chunkLength = 64;
 
+// amplitude = sqrt(power) / norm * scale, compared and converted squared.
 double levelDB(double s1, double s2, double coefficient, double norm)
 {
     const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    if (!(power > 0.0))
+    const double amplitudeSquared = power * (amplitudeScale * amplitudeScale / (norm * norm));
+    if (!(amplitudeSquared > silenceThreshold * silenceThreshold))
         return floorDB;
-    const double amplitude = std::sqrt(power) / norm * amplitudeScale;
-    if (!(amplitude > silenceThreshold))
-        return floorDB;
-    const double db = 20.0 * std::log10(amplitude);
+    const double db = 10.0 * math::log10(amplitudeSquared);
     return std::min(std::max(db, floorDB), ceilingDB);
 }
 
 } // namespace
 
-Bands measure(std::span<const float> block, double sampleRate)
+Bands measure(std::span<const float> block, double sampleRate) { return measure(block, sampleRate, chosenKernelPath()); }
+
+Bands measure(std::span<const float> block, double sampleRate, KernelPath path)
 {
     Bands levels = floorBands();
     if (block.empty() || !(sampleRate > 0.0))
@@ -45,35 +50,33 @@ Bands measure(std::span<const float> block, double sampleRate)
     const double windowSpan = length > 1 ? static_cast<double>(length - 1) : 1.0;
     const double norm = length > 1 ? static_cast<double>(length) : 1.0;
 
-    Bands coefficients;
+    GoertzelBank bank{};
     for (int b = 0; b < bandCount; ++b) {
         const double frequency = std::min(centerFrequencies[b], frequencyLimit * sampleRate);
-        const double omega = 2.0 * std::numbers::pi * frequency / sampleRate;
-        coefficients[b] = 2.0 * std::cos(omega);
+        bank.coefficient[b] = 2.0 * math::cosine(twoPi * frequency / sampleRate);
     }
 
-    Bands s1{};
-    Bands s2{};
+    double offsetCos[chunkLength];
+    double offsetSin[chunkLength];
+    for (std::size_t j = 0; j < std::min(chunkLength, length); ++j) {
+        const math::SinCos offset = math::sinCos(twoPi * static_cast<double>(j) / windowSpan);
+        offsetCos[j] = offset.cos;
+        offsetSin[j] = offset.sin;
+    }
+
     double windowed[chunkLength];
     for (std::size_t start = 0; start < length; start += chunkLength) {
         const std::size_t count = std::min(chunkLength, length - start);
+        const math::SinCos at = math::sinCos(twoPi * static_cast<double>(start) / windowSpan);
         for (std::size_t j = 0; j < count; ++j) {
-            const double n = static_cast<double>(start + j);
-            const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / windowSpan);
-            windowed[j] = w * static_cast<double>(block[start + j]);
+            const double c = at.cos * offsetCos[j] - at.sin * offsetSin[j];
+            windowed[j] = (0.5 - 0.5 * c) * static_cast<double>(block[start + j]);
         }
-        for (std::size_t j = 0; j < count; ++j) {
-            const double x = windowed[j];
-            for (int b = 0; b < bandCount; ++b) {
-                const double s = coefficients[b] * s1[b] + x - s2[b];
-                s2[b] = s1[b];
-                s1[b] = s;
-            }
-        }
+        runGoertzelBank(bank, windowed, count, path);
     }
 
     for (int b = 0; b < bandCount; ++b)
-        levels[b] = levelDB(s1[b], s2[b], coefficients[b], norm);
+        levels[b] = levelDB(bank.s1[b], bank.s2[b], bank.coefficient[b], norm);
     return levels;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/GoertzelBank.h"
+
 #include <array>
 #include <span>
 
@@ -7,7 +9,7 @@
 // spectrum, the offline renderer, the tests and the benchmark share it.
 namespace slm::spectrum {
 
-inline constexpr int bandCount = 24;
+inline constexpr int bandCount = bankSize;
 inline constexpr double floorDB = -72.0;
 inline constexpr double ceilingDB = 0.0;
 
@@ -31,6 +33,8 @@ inline constexpr Bands floorBands()
 // down to 0.45 x the sample rate where it would lie above. Any block length;
 // an empty block or a sample rate not above 0 reads the floor everywhere.
 Bands measure(std::span<const float> block, double sampleRate);
+// The same through a chosen vector path; every path gives the same bits.
+Bands measure(std::span<const float> block, double sampleRate, KernelPath path);
 
 // One smoothing step from the previous result towards new levels: fast when
 // a band rises, slow when it falls.

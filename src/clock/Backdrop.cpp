@@ -2,6 +2,8 @@
 
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 
 using namespace clockdraw;
@@ -27,7 +29,7 @@ double fr(double v) { return std::abs(v) - std::floor(std::abs(v)); }
 
 BackdropStar backdropStar(int i, double w, double h)
 {
-    return {w * fr(std::sin(12.9898 * i) * 43758.5453), h * fr(std::sin(78.233 * i) * 24634.6345),
+    return {w * fr(slm::math::sine(12.9898 * i) * 43758.5453), h * fr(slm::math::sine(78.233 * i) * 24634.6345),
             i % 13 == 0 ? 0.7 : 0.34};
 }
 
@@ -38,7 +40,7 @@ void drawBackdrop(DisplayList& dl, const ClockFrame& f)
 
     for (int i = 0; i < 4; ++i) {
         const Nebula& n = nebulae[i];
-        const double m = R * std::sin(t * (0.025 + 0.006 * i)) * (0.02 + 0.016 * f.slow[4]);
+        const double m = R * slm::math::sine(t * (0.025 + 0.006 * i)) * (0.02 + 0.016 * f.slow[4]);
         const double ri = R * (0.4 + 0.04 * i + 0.03 * f.slow[1]);
         const Rgba c = tint(n.color);
         glowDisc(dl, f.cx + R * n.x + m, f.cy + R * n.y - 0.45 * m, ri,
@@ -73,6 +75,6 @@ void drawBackdrop(DisplayList& dl, const ClockFrame& f)
 
     for (int i = 0; i < backdropStarCount; ++i) {
         const BackdropStar s = backdropStar(i, f.width, f.height);
-        disc(dl, s.x, s.y, s.radius, tint(Tint::white, 0.055 + 0.065 * (0.5 + 0.5 * std::sin(0.35 * t + i))));
+        disc(dl, s.x, s.y, s.radius, tint(Tint::white, 0.055 + 0.065 * (0.5 + 0.5 * slm::math::sine(0.35 * t + i))));
     }
 }

@@ -3,6 +3,8 @@
 #include "clock/ClockMath.h"
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -48,8 +50,8 @@ void drawBody(DisplayList& dl, const ClockFrame& f, double x, double y, double r
     // Moon
     const double D = r * (1.7 + 0.45 * b);
     const double mu = clockmath::twoPi * d + (1.8 + 0.8 * b) * f.t;
-    const double mx = x + D * std::cos(mu);
-    const double my = y + 0.72 * D * std::sin(mu);
+    const double mx = x + D * slm::math::cosine(mu);
+    const double my = y + 0.72 * D * slm::math::sine(mu);
     const double moonGlow = r * (1.6 + 0.9 * b);
     if (moonGlow > 0)
         glowDisc(dl, mx, my, moonGlow, {white.withOpacity(0.36), white.withOpacity(0.1), clearColor});

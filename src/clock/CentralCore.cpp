@@ -3,6 +3,8 @@
 #include "clock/ClockMath.h"
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -76,7 +78,7 @@ struct Core {
             const double s = t * (0.42 + 0.06 * (k % 4));
             const double D = r3 * (0.16 + 0.1 * (k % 5));
             const Rgba c = tint(sparkColors[k % 4]);
-            glowDisc(dl, cx + 0.7 * D * std::cos(beta + s), cy + 0.55 * D * std::sin(1.25 * beta - 0.82 * s),
+            glowDisc(dl, cx + 0.7 * D * slm::math::cosine(beta + s), cy + 0.55 * D * slm::math::sine(1.25 * beta - 0.82 * s),
                      U * (0.085 + 0.03 * (k % 3) + 0.015 * G),
                      {c.withOpacity(0.14 + 0.12 * G), c.withOpacity(0.05), clearColor});
         }
@@ -93,7 +95,7 @@ struct Core {
 
         for (int k = 0; k < 5; ++k) {
             const CoreRing& cr = coreRings[k];
-            const double r = (1 + 0.1 * G + 0.016 * std::sin(t * (0.55 + 0.08 * k))) * U * cr.factor;
+            const double r = (1 + 0.1 * G + 0.016 * slm::math::sine(t * (0.55 + 0.08 * k))) * U * cr.factor;
             ring(dl, cx, cy, r, tint(cr.color, cr.opacity + 0.18 * G), cr.width + 0.95 * G);
         }
 
@@ -107,7 +109,7 @@ struct Core {
 
         constexpr Tint ringColors[] = {cyan, blue, purple, white};
         for (int k = 0; k < 8; ++k) {
-            const double r = U * (3 + 5.0 * k / 7) * (1 + 0.055 * G + 0.02 * std::sin(0.9 * k + t * (0.24 + 0.035 * k)));
+            const double r = U * (3 + 5.0 * k / 7) * (1 + 0.055 * G + 0.02 * slm::math::sine(0.9 * k + t * (0.24 + 0.035 * k)));
             ring(dl, cx, cy, r, tint(ringColors[k % 4], 0.08 + 0.07 * (1 - k / 7.0) + 0.06 * G), 0.55 + 0.48 * G);
         }
     }
@@ -116,20 +118,30 @@ struct Core {
     void wobblingOrbits()
     {
         constexpr Tint colors[] = {white, cyan, blue, purple, orange};
+        // The wobble's terms by angle addition: the angles come from tables
+        // and the time phases are turned once per frame.
+        const auto& once = turnAngles<150>();
+        const auto& thrice = turnAngles<150, 3>();
+        const auto& fivefold = turnAngles<150, 5>();
+        const slm::math::SinCos drift = slm::math::sinCos(0.18 * t);
         for (int k = 0; k < 5; ++k) {
-            const double ox = cx + 0.2 * U * std::sin(t * (0.18 + 0.025 * k) + k);
-            const double oy = cy + 0.14 * U * std::cos(0.7 * k + t * (0.16 + 0.021 * k));
+            const double ox = cx + 0.2 * U * slm::math::sine(t * (0.18 + 0.025 * k) + k);
+            const double oy = cy + 0.14 * U * slm::math::cosine(0.7 * k + t * (0.16 + 0.021 * k));
             const double a = U * (2.4 + 2.25 * k / 4);
             const double b = U * (1.52 + 1.45 * k / 4);
             const double turn = 0.82 * k + t * (0.022 + 0.0048 * k);
-            const double ct = std::cos(turn);
-            const double st = std::sin(turn);
+            const slm::math::SinCos tilt = slm::math::sinCos(turn);
+            const double ct = tilt.cos;
+            const double st = tilt.sin;
+            const slm::math::SinCos swing = slm::math::sinCos(0.3 * t + k);
             const auto first = dl.pointCount();
             for (int i = 0; i <= 150; ++i) {
-                const double theta = twoPi * i / 150;
-                const double w = 1 + 0.03 * std::sin(5 * theta - 0.18 * t) + 0.065 * std::sin(0.3 * t + 3 * theta + k);
-                const double X = a * w * std::cos(theta);
-                const double Y = b * w * std::sin(theta);
+                // sin(5θ − 0.18t) and sin(0.3t + k + 3θ)
+                const double slow = fivefold[i].sin * drift.cos - fivefold[i].cos * drift.sin;
+                const double fast = swing.sin * thrice[i].cos + swing.cos * thrice[i].sin;
+                const double w = 1 + 0.03 * slow + 0.065 * fast;
+                const double X = a * w * once[i].cos;
+                const double Y = b * w * once[i].sin;
                 dl.addPoint(ox + X * ct - Y * st, oy + X * st + Y * ct);
             }
             dl.stroke(dl.polylineFrom(first), DisplayList::solid(tint(colors[k], 0.1 + 0.09 * G + 0.018 * (4 - k))),
@@ -145,9 +157,10 @@ struct Core {
             const double alpha = twoPi * k / 20 + t * (0.012 + 0.0022 * (k % 3));
             const double ri = U * (1.25 + 0.06 * (k % 3));
             const double ro = U * (4.8 + 0.46 * (k % 5));
-            const double e = 0.2 * U * std::sin(0.34 * t + 0.79 * k);
-            const double ca = std::cos(alpha);
-            const double sa = std::sin(alpha);
+            const double e = 0.2 * U * slm::math::sine(0.34 * t + 0.79 * k);
+            const slm::math::SinCos at = slm::math::sinCos(alpha);
+            const double ca = at.cos;
+            const double sa = at.sin;
             const double rm = (ri + ro) / 2;
             const PathRef curve = dl.quadratic(pt(cx + ri * ca, cy + ri * sa),
                                                pt(cx + (rm * ca + e * -sa), cy + (rm * sa + e * ca)),
@@ -159,9 +172,9 @@ struct Core {
         for (int k = 0; k < 11; ++k) {
             const double beta = twoPi * k / 11;
             const double s = t * (0.34 + 0.06 * (k % 3));
-            const double D = U * (1.08 + 0.14 * G) * (0.16 + 0.11 * (k % 4) + 0.08 * std::sin(0.55 * t + beta));
+            const double D = U * (1.08 + 0.14 * G) * (0.16 + 0.11 * (k % 4) + 0.08 * slm::math::sine(0.55 * t + beta));
             const Rgba c = tint(spotColors[k % 4]);
-            glowDisc(dl, cx + D * std::cos(beta + s), cy + 0.74 * D * std::sin(1.12 * beta - 0.72 * s),
+            glowDisc(dl, cx + D * slm::math::cosine(beta + s), cy + 0.74 * D * slm::math::sine(1.12 * beta - 0.72 * s),
                      U * (0.18 + 0.06 * (k % 3) + 0.05 * G),
                      {c.withOpacity(0.28 + 0.1 * G), c.withOpacity(0.1), clearColor});
         }
@@ -286,7 +299,7 @@ CoreLevels coreLevels(const ClockFrame& f)
     const double Q = std::min(f.charge + 0.05 * f.slow[1] + 0.14 * f.A, 1.0);
     const double G = std::min(std::max(0.9 * std::min(a + 0.22 * f.A, 1.0), Q) + 0.24 * f.A, 1.0);
     const double U = f.R * (0.074 + 0.02 * Q);
-    const double B = 0.92 + 0.08 * std::sin(1.55 * f.t) + 0.08 * Q;
+    const double B = 0.92 + 0.08 * slm::math::sine(1.55 * f.t) + 0.08 * Q;
     return {Q, G, U, B};
 }
 
@@ -294,7 +307,7 @@ void drawCentralCore(DisplayList& dl, const ClockFrame& f)
 {
     const CoreLevels levels = coreLevels(f);
     Core core{dl, f, f.cx, f.cy, f.t, levels.Q, levels.G, levels.U, levels.B};
-    const double r3 = levels.U * (0.82 + 0.16 * levels.G + 0.035 * std::sin(0.88 * f.t));
+    const double r3 = levels.U * (0.82 + 0.16 * levels.G + 0.035 * slm::math::sine(0.88 * f.t));
     core.glowsAndBody(r3);
     core.rimArcsSparks(r3);
     core.rings();

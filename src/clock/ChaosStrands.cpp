@@ -1,8 +1,13 @@
 #include "clock/ChaosStrands.h"
+#include "clock/SineWalk.h"
+
+#include "math/Trig.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numbers>
 
 namespace {
@@ -10,30 +15,10 @@ namespace {
 constexpr double twoPi = 2 * std::numbers::pi;
 constexpr int N = strandPointCount;
 
-// sin(phase + f·θ) at θ = 2π·i/560 for i = 0, 1, 2, ...: one rotation per
-// point instead of one sine. Over 561 points it drifts by about 1e-13, far
-// below what a float vertex can hold, and the phase is reduced only once.
-class SineWalk {
-public:
-    SineWalk(double phase, double f)
-        : m_s(std::sin(phase))
-        , m_c(std::cos(phase))
-        , m_ds(std::sin(f * twoPi / 560))
-        , m_dc(std::cos(f * twoPi / 560))
-    {
-    }
-    double next()
-    {
-        const double value = m_s;
-        const double s = m_s * m_dc + m_c * m_ds;
-        m_c = m_c * m_dc - m_s * m_ds;
-        m_s = s;
-        return value;
-    }
+// Rows computed a pair at a time run one point past the strand.
+using PaddedRow = std::array<double, N + 1>;
 
-private:
-    double m_s, m_c, m_ds, m_dc;
-};
+void store(PaddedRow& row, int i, SineWalk::Pair value) { std::memcpy(row.data() + i, &value, sizeof value); }
 
 // Envelopes depend only on u, so they are worked out once.
 struct Envelopes {
@@ -43,7 +28,7 @@ struct Envelopes {
     {
         for (int i = 0; i < N; ++i) {
             const double u = i / 560.0;
-            const double s = std::sin(std::numbers::pi * u);
+            const double s = slm::math::sine(std::numbers::pi * u);
             const auto env = [s](double e, double a) { return a + (1 - a) * std::pow(s, e); };
             threads[i] = env(0.18, 0.4);
             ribbons[i] = env(0.16, 0.36);
@@ -63,6 +48,38 @@ const Envelopes& envelopes()
 
 constexpr std::array<double, 4> echoOffsets{0.16, 0.34, 0.62, 0.96};
 
+// The strands' hashes and the echoes' weights do not change from frame to
+// frame, so they are worked out once.
+struct FixedValues {
+    double threads[14][16]{};
+    double ribbons[15][14]{};
+    double fine[5][11]{};
+    std::array<double, 4> spineEchoWeight{}, fineEchoWeight{};
+
+    FixedValues()
+    {
+        for (int k = 0; k <= 13; ++k)
+            for (int j = 1; j <= 15; ++j)
+                threads[k][j] = strandHash((3.17 * k + 1000) * 12.9898, j);
+        for (int k = 0; k <= 14; ++k)
+            for (int j = 1; j <= 13; ++j)
+                ribbons[k][j] = strandHash((5.11 * k + 2000) * 12.9898, j);
+        for (int j = 0; j < 5; ++j)
+            for (int n = 1; n <= 10; ++n)
+                fine[j][n] = strandHash((4.73 * j + 9100) * 12.9898, n);
+        for (int e = 0; e < 4; ++e) {
+            spineEchoWeight[e] = std::pow(1 - e / 5.0, 1.25);
+            fineEchoWeight[e] = std::pow(1 - e / 5.0, 1.3);
+        }
+    }
+};
+
+const FixedValues& fixedValues()
+{
+    static const FixedValues values;
+    return values;
+}
+
 // Everything one frame's strands share, plus scratch rows for one strand at a time.
 struct StrandPass {
     DisplayList& list;
@@ -70,17 +87,24 @@ struct StrandPass {
     StrandFrameValues v;
     StrandRow x;
     StrandKink kink;
-    StrandRow wave; // the waveform before its envelope
+    PaddedRow wave; // the waveform before its envelope
     StrandRow y;
     StrandRuns runs;
+    StrandGap gap;
 
     StrandPass(DisplayList& l, const ClockFrame& frame)
         : list(l)
         , f(frame)
         , v(strandFrameValues(frame))
+        , gap(xsOf(v, f.cx, x), f.cx, f.cy, v.rho)
     {
-        strandXs(v, f.cx, x);
         strandKink(v, kink);
+    }
+
+    static const StrandRow& xsOf(const StrandFrameValues& v, double cx, StrandRow& x)
+    {
+        strandXs(v, cx, x);
+        return x;
     }
 
     // Lays `wave` out along the kink, measured from its value at the centre,
@@ -88,15 +112,21 @@ struct StrandPass {
     const StrandRuns& place(const StrandRow& env, double amp)
     {
         const double w0 = wave[strandCentreIndex];
-        for (int i = 0; i < N; ++i)
+        std::int64_t nan = 0;
+        for (int i = 0; i < N; ++i) {
             y[i] = f.cy + amp * kink.scale[i] * (kink.bend[i] + (wave[i] * env[i] - w0));
-        addStrandRuns(list, x, y, f.cx, f.cy, v.rho, runs);
+            nan |= y[i] != y[i];
+        }
+        gap.addRuns(list, y, nan != 0, runs);
         return runs;
     }
 
     const StrandRuns& placeRaw()
     {
-        addStrandRuns(list, x, y, f.cx, f.cy, v.rho, runs);
+        std::int64_t nan = 0;
+        for (int i = 0; i < N; ++i)
+            nan |= y[i] != y[i];
+        gap.addRuns(list, y, nan != 0, runs);
         return runs;
     }
 };
@@ -106,10 +136,7 @@ void drawThreads(StrandPass& p)
     constexpr std::array<Tint, 6> tints{Tint::blue, Tint::blue, Tint::cyan, Tint::purple, Tint::orange, Tint::red};
     const double t = p.f.t;
     for (int k = 0; k <= 13; ++k) {
-        const double base = (3.17 * k + 1000) * 12.9898;
-        double h[16];
-        for (int j = 1; j <= 15; ++j)
-            h[j] = strandHash(base, j);
+        const double* h = fixedValues().threads[k];
         const double f1 = 3.8 + 4.2 * h[1], f2 = 7.0 + 6.8 * h[2], f3 = 12.0 + 12.5 * h[3];
         const double f4 = 20.0 + 20.0 * h[4], f5 = 1.4 + 2.6 * h[14];
         const double p1 = twoPi * h[6] + t * (0.45 + 0.75 * h[5]);
@@ -120,9 +147,9 @@ void drawThreads(StrandPass& p)
         const double q = 0.7 * k;
 
         SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3), s4(p4, f4), s5(q + p5, f5);
-        for (int i = 0; i < N; ++i) {
-            const double swing = s1.next() + 0.64 * s2.next() + 0.38 * s3.next() + 0.22 * s4.next();
-            p.wave[i] = (0.78 + 0.22 * s5.next()) * swing;
+        for (int i = 0; i < N; i += 2) {
+            const SineWalk::Pair swing = s1.next() + 0.64 * s2.next() + 0.38 * s3.next() + 0.22 * s4.next();
+            store(p.wave, i, (0.78 + 0.22 * s5.next()) * swing);
         }
         const double amp = 0.8 * p.f.R * (0.028 + 0.005 * (k % 5) + 0.055 * h[13]);
         const StrandRuns& runs = p.place(envelopes().threads, amp);
@@ -143,11 +170,8 @@ void drawRibbons(StrandPass& p)
     const double t = p.f.t;
     const double E = p.v.E, WW = p.v.WW, WA = p.v.WA;
     for (int k = 0; k <= 14; ++k) {
-        const double base = (5.11 * k + 2000) * 12.9898;
         const double w = 1 - k / 14.0;
-        double h[14];
-        for (int j = 1; j <= 13; ++j)
-            h[j] = strandHash(base, j);
+        const double* h = fixedValues().ribbons[k];
         const double f1 = 2.0 + 2.7 * h[1], f2 = 3.9 + 3.8 * h[2], f3 = 6.6 + 5.0 * h[3], f4 = 11.8 + 8.0 * h[4];
         const double p1 = twoPi * h[6] + t * (0.72 + 0.85 * h[5]);
         const double p2 = twoPi * h[8] + t * (1.08 + 0.95 * h[7]);
@@ -155,8 +179,8 @@ void drawRibbons(StrandPass& p)
         const double p4 = twoPi * h[12] + t * (2.7 + 1.8 * h[11]);
 
         SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3), s4(p4, f4);
-        for (int i = 0; i < N; ++i)
-            p.wave[i] = s1.next() + 0.74 * s2.next() + 0.42 * s3.next() + 0.24 * s4.next();
+        for (int i = 0; i < N; i += 2)
+            store(p.wave, i, s1.next() + 0.74 * s2.next() + 0.42 * s3.next() + 0.24 * s4.next());
         const double amp = 0.8 * p.f.R * (0.12 + 0.016 * (k % 4) + 0.19 * h[13]);
         const StrandRuns& runs = p.place(envelopes().ribbons, amp);
 
@@ -180,9 +204,9 @@ void spineWave(StrandPass& p, double te)
     const double p5 = 1.114974886476557 * te;
 
     SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3), s4(p4, f4), s5(p5, f5);
-    for (int i = 0; i < N; ++i) {
-        const double swing = s1.next() + 0.6 * s2.next() + 0.34 * s3.next() + 0.18 * s4.next();
-        p.wave[i] = (0.8 + 0.2 * s5.next()) * swing;
+    for (int i = 0; i < N; i += 2) {
+        const SineWalk::Pair swing = s1.next() + 0.6 * s2.next() + 0.34 * s3.next() + 0.18 * s4.next();
+        store(p.wave, i, (0.8 + 0.2 * s5.next()) * swing);
     }
 }
 
@@ -218,7 +242,7 @@ void drawSpine(StrandPass& p)
     }
 
     for (int e = 0; e < 4; ++e) {
-        const double we = std::pow(1 - e / 5.0, 1.25);
+        const double we = fixedValues().spineEchoWeight[e];
         spineWave(p, p.f.t - echoOffsets[e]);
         const StrandRuns& echo = p.place(envelopes().spine, R * (0.198 + 0.04 * E));
         const double a = 0.02 * I + 0.1 * we;
@@ -235,15 +259,10 @@ void drawSpine(StrandPass& p)
 void drawFineThreads(StrandPass& p)
 {
     constexpr std::array<Tint, 5> tints{Tint::cyan, Tint::blue, Tint::purple, Tint::orange, Tint::white};
-    double h[5][11];
-    for (int j = 0; j < 5; ++j) {
-        const double base = (4.73 * j + 9100) * 12.9898;
-        for (int n = 1; n <= 10; ++n)
-            h[j][n] = strandHash(base, n);
-    }
+    const auto& h = fixedValues().fine;
     for (int e = 0; e < 4; ++e) {
         const double te = p.f.t - echoOffsets[e];
-        const double we = std::pow(1 - e / 5.0, 1.3);
+        const double we = fixedValues().fineEchoWeight[e];
         for (int j = 0; j < 5; ++j) {
             const double* hj = h[j];
             const double f1 = 3.4 + 3.5 * hj[1], f2 = 7.6 + 5.4 * hj[2], f3 = 12.8 + 9.0 * hj[3];
@@ -252,8 +271,8 @@ void drawFineThreads(StrandPass& p)
             const double p3 = twoPi * hj[9] + te * (1.84 + 1.15 * hj[8]);
 
             SineWalk s1(-p1, f1), s2(p2, f2), s3(-p3, f3);
-            for (int i = 0; i < N; ++i)
-                p.wave[i] = s1.next() + 0.6 * s2.next() + 0.3 * s3.next();
+            for (int i = 0; i < N; i += 2)
+                store(p.wave, i, s1.next() + 0.6 * s2.next() + 0.3 * s3.next());
             const double amp = 0.75 * p.f.R * (0.042 + 0.004 * j + 0.03 * hj[10]);
             const StrandRuns& runs = p.place(envelopes().fine, amp);
             runs.stroke(p.list, DisplayList::solid(tint(tints[j], 0.045 + 0.04 * we)), 1.45 * we);
@@ -276,10 +295,10 @@ void drawAlignmentRipples(StrandPass& p)
         const double level = p.f.cy + 0.085 * R * (j - 1.5);
 
         SineWalk sa(-q, fa), sb(1.8 * q, fb);
-        for (int i = 0; i < N; ++i) {
-            const double swing = 0.66 * sa.next() + 0.22 * sb.next();
-            p.y[i] = level + amp * env[i] * swing;
-        }
+        for (int i = 0; i < N; i += 2)
+            store(p.wave, i, 0.66 * sa.next() + 0.22 * sb.next());
+        for (int i = 0; i < N; ++i)
+            p.y[i] = level + amp * env[i] * p.wave[i];
         const StrandRuns& runs = p.placeRaw();
         runs.stroke(p.list, DisplayList::solid(tint(tints[j], 0.1 + 0.2 * v)), (1 + 0.7 * v) * (1.2 + 0.15 * j));
         runs.stroke(p.list, DisplayList::solid(tint(Tint::white, 0.07 + 0.12 * v)), 0.36 * (1 + 0.55 * v));

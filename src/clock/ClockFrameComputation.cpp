@@ -2,6 +2,8 @@
 
 #include "clock/ClockMath.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,17 +11,17 @@ using namespace clockmath;
 
 double minutePulse(double secF)
 {
-    return secF < 1.45 ? 1 + 0.027 * std::sin(pi * secF / 1.45) : 1.0;
+    return secF < 1.45 ? 1 + 0.027 * slm::math::sine(pi * secF / 1.45) : 1.0;
 }
 
 ClockAccent clockAccentAt(int minute, double secF)
 {
     if (minute == 0 && secF < 3.2)
-        return {ClockAccentKind::hour, std::sin(pi * std::min(secF / 3.2, 1.0))};
+        return {ClockAccentKind::hour, slm::math::sine(pi * std::min(secF / 3.2, 1.0))};
     if (secF < 1.45)
-        return {ClockAccentKind::minute, std::sin(pi * std::min(secF / 1.45, 1.0))};
+        return {ClockAccentKind::minute, slm::math::sine(pi * std::min(secF / 1.45, 1.0))};
     if (30 <= secF && secF < 31.35)
-        return {ClockAccentKind::halfMinute, std::sin(pi * std::min((secF - 30) / 1.35, 1.0))};
+        return {ClockAccentKind::halfMinute, slm::math::sine(pi * std::min((secF - 30) / 1.35, 1.0))};
     return {ClockAccentKind::none, 0.0};
 }
 
@@ -54,12 +56,12 @@ std::array<double, 6> slowCycle(double t)
 {
     const double u = cyclePosition(t, 420);
     std::array<double, 6> slow{};
-    slow[0] = (1 - std::cos(twoPi * u)) / 2;
+    slow[0] = (1 - slm::math::cosine(twoPi * u)) / 2;
     const double offsets[3] = {0.18, 0.31, 0.73};
     for (int i = 0; i < 3; ++i)
-        slow[1 + i] = (1 - std::cos(twoPi * fractionalPart(u + offsets[i]))) / 2;
-    slow[4] = (1 - std::cos(twoPi * fractionalPart(2 * u + 0.13))) / 2;
-    slow[5] = std::sin(twoPi * u);
+        slow[1 + i] = (1 - slm::math::cosine(twoPi * fractionalPart(u + offsets[i]))) / 2;
+    slow[4] = (1 - slm::math::cosine(twoPi * fractionalPart(2 * u + 0.13))) / 2;
+    slow[5] = slm::math::sine(twoPi * u);
     return slow;
 }
 

@@ -2,7 +2,10 @@
 
 #include "clock/ClockFrame.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -28,6 +31,20 @@ inline double cyclePosition(double x, double period)
     if (m < 0)
         m += period;
     return m / period;
+}
+
+// cos and sin of multiple · 2π·k/N for k = 0 ... N, worked out once: the
+// clock's closed curves visit the same angles every frame.
+template <int N, int multiple = 1>
+const std::array<slm::math::SinCos, N + 1>& turnAngles()
+{
+    static const std::array<slm::math::SinCos, N + 1> table = [] {
+        std::array<slm::math::SinCos, N + 1> angles{};
+        for (int k = 0; k <= N; ++k)
+            angles[k] = slm::math::sinCos(multiple * (twoPi * k / N));
+        return angles;
+    }();
+    return table;
 }
 
 inline double accentLevel(const ClockFrame& f) { return f.accent.active() ? f.accent.level : 0.0; }

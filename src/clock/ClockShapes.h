@@ -3,6 +3,8 @@
 #include "clock/DisplayList.h"
 #include "clock/Palette.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -58,13 +60,15 @@ inline PathRef rect(DisplayList& dl, double x, double y, double w, double h)
 inline PathRef turnedArc(DisplayList& dl, double cx, double cy, double a, double b, double turn, double start,
                          double sweep, int count)
 {
-    const double ct = std::cos(turn);
-    const double st = std::sin(turn);
+    const slm::math::SinCos tilt = slm::math::sinCos(turn);
+    const double ct = tilt.cos;
+    const double st = tilt.sin;
     const auto first = dl.pointCount();
+    slm::math::AngleWalk theta(start, sweep / (count - 1));
     for (int i = 0; i < count; ++i) {
-        const double theta = start + sweep * i / (count - 1);
-        const double X = a * std::cos(theta);
-        const double Y = b * std::sin(theta);
+        const slm::math::SinCos at = theta.next();
+        const double X = a * at.cos;
+        const double Y = b * at.sin;
         dl.addPoint(cx + X * ct - Y * st, cy + X * st + Y * ct);
     }
     return dl.polylineFrom(first);

@@ -3,6 +3,8 @@
 #include "clock/ClockMath.h"
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 
 using namespace clockmath;
@@ -10,12 +12,12 @@ using namespace clockdraw;
 
 namespace {
 
-void dottedTrack(DisplayList& dl, const ClockFrame& f, int count, double radius, double dotRadius, Rgba color)
+template <int count>
+void dottedTrack(DisplayList& dl, const ClockFrame& f, double radius, double dotRadius, Rgba color)
 {
-    for (int k = 0; k < count; ++k) {
-        const double a = twoPi * k / count;
-        disc(dl, f.cx + radius * std::cos(a), f.cy + 0.94 * radius * std::sin(a), dotRadius, color);
-    }
+    const auto& angles = turnAngles<count>();
+    for (int k = 0; k < count; ++k)
+        disc(dl, f.cx + radius * angles[k].cos, f.cy + 0.94 * radius * angles[k].sin, dotRadius, color);
 }
 
 } // namespace
@@ -31,8 +33,8 @@ void drawDial(DisplayList& dl, const ClockFrame& f)
     ring(dl, cx, cy, 0.964 * R, tint(Tint::orange, 0.055), 0.65);
     ring(dl, cx, cy, 0.86 * R, tint(Tint::white, 0.78), 1.35);
 
-    dottedTrack(dl, f, 150, 0.7 * R, 0.7, tint(Tint::cyan, 0.38));
-    dottedTrack(dl, f, 180, 0.94 * R, 0.55, tint(Tint::orange, 0.24));
+    dottedTrack<150>(dl, f, 0.7 * R, 0.7, tint(Tint::cyan, 0.38));
+    dottedTrack<180>(dl, f, 0.94 * R, 0.55, tint(Tint::orange, 0.24));
 
     dl.stroke(dl.line(cx, cy - 1.05 * R, cx, cy + 1.05 * R), DisplayList::solid(tint(Tint::white, 0.15)), 0.55);
 
@@ -42,8 +44,8 @@ void drawDial(DisplayList& dl, const ClockFrame& f)
     };
     const Marker markers[] = {{-pi / 2, Tint::blue}, {0, Tint::orange}, {pi / 2, Tint::orange}, {pi, Tint::orange}};
     for (const Marker& m : markers) {
-        const double x = cx + 0.99 * R * std::cos(m.angle);
-        const double y = cy + 0.94 * 0.99 * R * std::sin(m.angle);
+        const double x = cx + 0.99 * R * slm::math::cosine(m.angle);
+        const double y = cy + 0.94 * 0.99 * R * slm::math::sine(m.angle);
         const Rgba c = tint(m.color);
         glowDisc(dl, x, y, 7, {c.withOpacity(0.36), c.withOpacity(0.1), clearColor});
         disc(dl, x, y, 2.2, c);

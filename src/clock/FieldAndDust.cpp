@@ -3,6 +3,8 @@
 #include "clock/ClockMath.h"
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 
 using namespace clockmath;
@@ -41,12 +43,11 @@ void drawFieldAndDust(DisplayList& dl, const ClockFrame& f)
         const double fi = i / 6.0;
         const double a = R * (0.3 + 0.72 * fi);
         const double b = R * (0.14 + 0.43 * fi);
-        const double drift = 0.012 * R * std::sin(0.045 * f.t + 0.9 * i);
+        const double drift = 0.012 * R * slm::math::sine(0.045 * f.t + 0.9 * i);
         const auto first = dl.pointCount();
-        for (int k = 0; k <= fieldLineSegments; ++k) {
-            const double theta = twoPi * k / fieldLineSegments;
-            const double s = std::sin(theta);
-            const double c = std::cos(theta);
+        for (const slm::math::SinCos& at : turnAngles<fieldLineSegments>()) {
+            const double s = at.sin;
+            const double c = at.cos;
             const double q = 1 - 0.1 * E * s * s;
             const double X = a * c * q;
             const double Y = b * s * q;

@@ -1,6 +1,8 @@
 #include "clock/MinuteTraveller.h"
 #include "clock/StrandGeometry.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,6 +14,26 @@ constexpr double pi = std::numbers::pi;
 
 constexpr std::array<double, 5> trailOffsets{0.22, 0.48, 0.82, 1.18, 1.6};
 constexpr int segmentCount = 24;
+
+// Weights along the trail and down the body, the same every frame.
+struct Weights {
+    std::array<double, 5> trail{};
+    std::array<double, segmentCount> body{};
+
+    Weights()
+    {
+        for (int j = 0; j < 5; ++j)
+            trail[j] = std::pow(1 - j / 6.0, 1.18);
+        for (int i = 0; i < segmentCount; ++i)
+            body[i] = std::pow(1 - i / 23.0, 1.1);
+    }
+};
+
+const Weights& weights()
+{
+    static const Weights w;
+    return w;
+}
 
 Rgba colour(const TravellerColor& c, double opacity) { return srgb(c.r, c.g, c.b, opacity); }
 
@@ -48,13 +70,13 @@ struct TravellerFrame {
     {
         return {strandSpanX(xL, cx, xR, p), cy + wander.offset(p, omega)};
     }
-    Point2d head() const { return at(pm, 0.22 * std::sin(1.05 * t)); }
+    Point2d head() const { return at(pm, 0.22 * slm::math::sine(1.05 * t)); }
 };
 
 // The slow swell of the body and the head.
 double massMod(const TravellerStage& st, double t)
 {
-    return 0.9 + 0.22 * st.k.mass * (0.5 + 0.5 * std::sin(t * (1.18 + 0.16 * st.s) + pi * st.lp));
+    return 0.9 + 0.22 * st.k.mass * (0.5 + 0.5 * slm::math::sine(t * (1.18 + 0.16 * st.s) + pi * st.lp));
 }
 
 Point2 point(const Point2d& p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
@@ -84,10 +106,10 @@ void drawTrail(DisplayList& list, const TravellerFrame& tf)
 {
     const double R = tf.R, I = tf.I;
     for (int j = 0; j < 5; ++j) {
-        const double w = std::pow(1 - j / 6.0, 1.18);
+        const double w = weights().trail[j];
         const double pj = std::max(tf.pm - trailOffsets[j] / 60, 0.0);
         const TravellerKeyframe k = keyframeAt(pj).k;
-        const Point2d at = tf.at(pj, 0.18 * std::sin(1.02 * (tf.t - trailOffsets[j])));
+        const Point2d at = tf.at(pj, 0.18 * slm::math::sine(1.02 * (tf.t - trailOffsets[j])));
 
         fillRadial(list, at, R * (0.058 + 0.016 * w + 0.01 * I),
                    {colour(k.head, 0.14 + 0.1 * w), colour(k.body, 0.1 + 0.08 * w), colour(k.tail, 0.04 + 0.04 * w),
@@ -104,17 +126,17 @@ void drawBody(DisplayList& list, const TravellerFrame& tf, const TravellerStage&
     const TravellerKeyframe& k = st.k;
     const double t = tf.t, pm = tf.pm, R = tf.R, I = tf.I;
     const double s = st.s;
-    const double breathMod = 0.88 + 0.2 * k.breath * (0.5 + 0.5 * std::sin(t * (1.55 + 0.22 * s) + 2 * pi * st.lp));
+    const double breathMod = 0.88 + 0.2 * k.breath * (0.5 + 0.5 * slm::math::sine(t * (1.55 + 0.22 * s) + 2 * pi * st.lp));
     const double swell = massMod(st, t);
-    const double sway = 0.18 * std::sin(0.9 * t);
+    const double sway = 0.18 * slm::math::sine(0.9 * t);
     const double spacing = 0.004 + 0.0018 * k.mass;
 
     for (int i = 0; i < segmentCount; ++i) {
         const double p = std::max(pm - spacing * i, 0.0);
         const Point2d at = tf.at(p, sway + 0.065 * i);
 
-        const double tau = std::pow(1 - i / 23.0, 1.1);
-        const double wave = std::sin(5.5 * pi * pm + t * (3 + 0.42 * s) - 0.66 * i);
+        const double tau = weights().body[i];
+        const double wave = slm::math::sine(5.5 * pi * pm + t * (3 + 0.42 * s) - 0.66 * i);
         const double ripple = 0.78 + 0.28 * (0.5 + 0.5 * wave);
         const double m = std::clamp(0.26 * ripple + 0.74 * tau, 0.0, 1.0);
         const TravellerColor c = mix(k.tail, k.body, m);
@@ -135,7 +157,7 @@ void drawHead(DisplayList& list, const TravellerFrame& tf, const TravellerStage&
     const TravellerKeyframe& k = st.k;
     const double t = tf.t, pm = tf.pm, R = tf.R, I = tf.I, b = st.b;
     const Point2d at = tf.head();
-    const double ph = 0.86 + 0.24 * k.breath * (0.5 + 0.5 * std::sin(8 * pi * pm + t * (2 + 0.28 * st.s)));
+    const double ph = 0.86 + 0.24 * k.breath * (0.5 + 0.5 * slm::math::sine(8 * pi * pm + t * (2 + 0.28 * st.s)));
     const double swell = massMod(st, t);
 
     fillRadial(list, at, k.glow * R * (0.0912 + 0.036 * I + 0.0096 * b) * ph,

@@ -2,6 +2,8 @@
 
 #include "clock/ClockMath.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 
 namespace {
@@ -39,14 +41,16 @@ const std::array<LocalOrbit, 3>& localOrbits() { return locals; }
 
 QPointF orbitPoint(double cx, double cy, double R, double rx, double ry, double tilt, double theta, double m)
 {
-    const double X = m * rx * R * std::cos(theta);
-    const double Y = m * ry * R * std::sin(theta);
-    const double c = std::cos(tilt);
-    const double s = std::sin(tilt);
+    const slm::math::SinCos at = slm::math::sinCos(theta);
+    const slm::math::SinCos turn = slm::math::sinCos(tilt);
+    const double X = m * rx * R * at.cos;
+    const double Y = m * ry * R * at.sin;
+    const double c = turn.cos;
+    const double s = turn.sin;
     return {cx + X * c - Y * s, cy + X * s + Y * c};
 }
 
-double orbitDepth(double theta) { return (std::sin(theta) + 1) / 2; }
+double orbitDepth(double theta) { return (slm::math::sine(theta) + 1) / 2; }
 
 double orbitObjectAngle(const OrbitDefinition& orbit, const OrbitObject& object, double t)
 {

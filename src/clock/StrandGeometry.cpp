@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 
 StrandFrameValues strandFrameValues(const ClockFrame& f)
 {
@@ -72,25 +73,92 @@ void strandKink(const StrandFrameValues& v, StrandKink& kink)
     }
 }
 
-void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const double> y, double cx, double cy,
-                   double rho, StrandRuns& out)
+namespace {
+
+// Each maximal run of drawn points in [0, n) with at least two points, given
+// the points left out in ascending order.
+template <typename LeftOut>
+void addRunsBetween(DisplayList& list, std::span<const double> x, std::span<const double> y, std::size_t n,
+                    LeftOut&& leftOut, StrandRuns& out)
 {
-    assert(x.size() == y.size() && x.size() <= static_cast<std::size_t>(strandPointCount));
     out.count = 0;
-    const double rho2 = rho * rho;
-    const std::size_t n = std::min(x.size(), y.size());
     std::size_t start = 0; // first point of the current run
-    for (std::size_t i = 0; i <= n; ++i) {
-        // Written so that a non-finite point counts as left out.
-        const bool drawn = i < n && (x[i] - cx) * (x[i] - cx) + (y[i] - cy) * (y[i] - cy) >= rho2;
-        if (drawn)
-            continue;
-        if (i - start >= 2) {
+    const auto endRun = [&](std::size_t end) {
+        if (end >= start + 2) {
             const std::uint32_t first = list.pointCount();
-            for (std::size_t k = start; k < i; ++k)
+            for (std::size_t k = start; k < end; ++k)
                 list.addPoint(x[k], y[k]);
             out.paths[out.count++] = list.polylineFrom(first);
         }
-        start = i + 1;
+        start = end + 1;
+    };
+    leftOut(endRun);
+    endRun(n);
+}
+
+bool anyNaN(std::span<const double> y)
+{
+    // Two lanes side by side, no early exit: the compiler keeps it in
+    // vector registers.
+    using Pair = double __attribute__((vector_size(16)));
+    using Mask = long long __attribute__((vector_size(16)));
+    Mask nan = {0, 0};
+    std::size_t i = 0;
+    for (; i + 2 <= y.size(); i += 2) {
+        Pair v;
+        std::memcpy(&v, y.data() + i, sizeof v);
+        nan |= v != v;
     }
+    bool found = nan[0] || nan[1];
+    for (; i < y.size(); ++i)
+        found |= std::isnan(y[i]);
+    return found;
+}
+
+} // namespace
+
+StrandGap::StrandGap(std::span<const double> x, double cx, double cy, double rho)
+    : m_x(x.first(std::min(x.size(), static_cast<std::size_t>(strandPointCount))))
+    , m_cx(cx)
+    , m_cy(cy)
+    , m_rho2(rho * rho)
+{
+    // Written so that a non-finite x counts as near, to be tested in full.
+    for (std::size_t i = 0; i < m_x.size(); ++i) {
+        if (!((m_x[i] - cx) * (m_x[i] - cx) >= m_rho2))
+            m_near[m_nearCount++] = static_cast<std::uint16_t>(i);
+    }
+}
+
+void StrandGap::addRuns(DisplayList& list, std::span<const double> y, bool yMayHoldNaN, StrandRuns& out) const
+{
+    assert(y.size() == m_x.size());
+    const std::size_t n = std::min(m_x.size(), y.size());
+    y = y.first(n);
+    const auto drawn = [&](std::size_t i) {
+        return (m_x[i] - m_cx) * (m_x[i] - m_cx) + (y[i] - m_cy) * (y[i] - m_cy) >= m_rho2;
+    };
+
+    if (yMayHoldNaN) {
+        // A NaN, never drawn, can sit anywhere: test every point.
+        addRunsBetween(list, m_x, y, n, [&](auto&& endRun) {
+            for (std::size_t i = 0; i < n; ++i)
+                if (!drawn(i))
+                    endRun(i);
+        }, out);
+        return;
+    }
+    // Elsewhere the distance on x alone reaches rho, and adding (y - cy)²,
+    // which is not negative, cannot round the sum below it.
+    addRunsBetween(list, m_x, y, n, [&](auto&& endRun) {
+        for (std::size_t k = 0; k < m_nearCount; ++k)
+            if (const std::size_t i = m_near[k]; i < n && !drawn(i))
+                endRun(i);
+    }, out);
+}
+
+void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const double> y, double cx, double cy,
+                   double rho, StrandRuns& out)
+{
+    StrandGap(x, cx, cy, rho).addRuns(list, y, anyNaN(y), out);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 // Geometry that every chaos strand shares, and that the minute traveller
@@ -26,9 +27,12 @@ struct StrandFrameValues {
 StrandFrameValues strandFrameValues(const ClockFrame& frame);
 
 // Fixed pseudo-random value in [0, 1) for a strand's base and an index j >= 1.
-// Evaluated exactly as written in double: the traveller feeds bases near 1e8,
-// where one unit in the last place of the sine's argument already moves the
-// result by about 0.001.
+// Evaluated exactly as written in double, with the C library's sine: the
+// traveller feeds bases near 1e8, where one unit in the last place of the
+// sine's argument already moves the result by about 0.001, and hashes that
+// set a rate are multiplied by t (near 8e8), so even a last-bit change in the
+// sine would move the strands by a pixel. The strands' hashes are worked out
+// once; the traveller needs twelve a frame.
 double strandHash(double base, int j);
 
 // Position across the visible span for u (or a progress) in [0, 1]: xL at 0,
@@ -71,3 +75,22 @@ struct StrandRuns {
 // At most strandPointCount points.
 void addStrandRuns(DisplayList& list, std::span<const double> x, std::span<const double> y, double cx, double cy,
                    double rho, StrandRuns& out);
+
+// The same cut for many strands that share their x, as all strands of a
+// frame do: the points whose x alone keeps them clear of the gap are found
+// once, so each strand tests only the few near the centre.
+class StrandGap {
+public:
+    StrandGap(std::span<const double> x, double cx, double cy, double rho);
+
+    // addStrandRuns(list, x, y, cx, cy, rho, out) for the x given above.
+    // Without NaNs in y, which the caller may know from making it, only the
+    // points near the centre need their test.
+    void addRuns(DisplayList& list, std::span<const double> y, bool yMayHoldNaN, StrandRuns& out) const;
+
+private:
+    std::span<const double> m_x;
+    double m_cx, m_cy, m_rho2;
+    std::array<std::uint16_t, strandPointCount> m_near; // ascending
+    std::size_t m_nearCount = 0;
+};

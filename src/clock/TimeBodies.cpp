@@ -4,6 +4,8 @@
 #include "clock/ClockMath.h"
 #include "clock/ClockShapes.h"
 
+#include "math/Trig.h"
+
 #include <cmath>
 
 using namespace clockmath;
@@ -15,7 +17,7 @@ namespace {
 QPointF onTrack(const ClockFrame& f, double angle)
 {
     const double L = 0.86 * f.R;
-    return {f.cx + L * std::cos(angle), f.cy + 0.94 * L * std::sin(angle)};
+    return {f.cx + L * slm::math::cosine(angle), f.cy + 0.94 * L * slm::math::sine(angle)};
 }
 
 } // namespace
@@ -23,14 +25,14 @@ QPointF onTrack(const ClockFrame& f, double angle)
 TimeBody hourBody(const ClockFrame& f)
 {
     const double alpha = twoPi * f.hour12 / 12 - pi / 2;
-    const double d = (std::sin(alpha) + 1) / 2;
+    const double d = (slm::math::sine(alpha) + 1) / 2;
     return {onTrack(f, alpha), 0.036 * f.R * (0.86 + 0.3 * d), d};
 }
 
 TimeBody minuteBody(const ClockFrame& f)
 {
     const double alpha = twoPi * f.minuteF / 60 - pi / 2;
-    const double d = (std::sin(alpha) + 1) / 2;
+    const double d = (slm::math::sine(alpha) + 1) / 2;
     return {onTrack(f, alpha), 0.026 * f.R * (0.82 + 0.28 * d), d};
 }
 

@@ -1,6 +1,8 @@
 #include "clock/MinuteTraveller.h"
 #include "clock/StrandGeometry.h"
 
+#include "math/Trig.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -80,12 +82,12 @@ double TravellerWander::offset(double p, double omega) const
     const double phi3 = m_phase[2] + 1.4 * omega, phi4 = m_phase[3] - 1.8 * omega;
     // Each term is measured from its value at the centre (theta = pi), so the
     // path always crosses the clock centre at second 30.
-    const double a1 = std::sin(s[0] + f[0] * theta + phi1) - std::sin(s[0] + pi * f[0] + phi1);
-    const double a2 = std::sin(f[1] * theta + phi2 - s[1]) - std::sin(pi * f[1] + phi2 - s[1]);
-    const double a3 = std::sin(s[2] + f[2] * theta + phi3) - std::sin(s[2] + pi * f[2] + phi3);
-    const double a4 = std::sin(f[3] * theta + phi4 - s[3]) - std::sin(pi * f[3] + phi4 - s[3]);
+    const double a1 = slm::math::sine(s[0] + f[0] * theta + phi1) - slm::math::sine(s[0] + pi * f[0] + phi1);
+    const double a2 = slm::math::sine(f[1] * theta + phi2 - s[1]) - slm::math::sine(pi * f[1] + phi2 - s[1]);
+    const double a3 = slm::math::sine(s[2] + f[2] * theta + phi3) - slm::math::sine(s[2] + pi * f[2] + phi3);
+    const double a4 = slm::math::sine(f[3] * theta + phi4 - s[3]) - slm::math::sine(pi * f[3] + phi4 - s[3]);
     const double offset
-        = 0.58 * m_L * (0.74 + 0.26 * std::sin(pi * p)) * (0.95 * a1 + 0.55 * a2 + 0.28 * a3 + 0.15 * a4);
+        = 0.58 * m_L * (0.74 + 0.26 * slm::math::sine(pi * p)) * (0.95 * a1 + 0.55 * a2 + 0.28 * a3 + 0.15 * a4);
     return std::min(std::max(offset, -m_L), m_L);
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -107,4 +110,85 @@ TEST(StrandHash, StaysInUnitIntervalWhenTheSineIsNegative)
         }
     }
     EXPECT_GT(negative, 10); // so a truncating frac would have shown
+}
+
+namespace {
+
+// The cut as first written: one test per point, then the runs.
+std::vector<std::vector<Point2>> plainRuns(const std::vector<double>& x, const std::vector<double>& y, double cx,
+                                           double cy, double rho)
+{
+    std::vector<std::vector<Point2>> out;
+    std::vector<Point2> run;
+    for (std::size_t i = 0; i <= x.size(); ++i) {
+        if (i < x.size() && (x[i] - cx) * (x[i] - cx) + (y[i] - cy) * (y[i] - cy) >= rho * rho) {
+            run.push_back({static_cast<float>(x[i]), static_cast<float>(y[i])});
+            continue;
+        }
+        if (run.size() >= 2)
+            out.push_back(run);
+        run.clear();
+    }
+    return out;
+}
+
+bool sameRuns(const std::vector<std::vector<Point2>>& a, const std::vector<std::vector<Point2>>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t r = 0; r < a.size(); ++r) {
+        if (a[r].size() != b[r].size())
+            return false;
+        for (std::size_t i = 0; i < a[r].size(); ++i)
+            if (std::memcmp(&a[r][i], &b[r][i], sizeof(Point2)) != 0)
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Shared x, many strands: the runs are those of the plain per-point cut,
+// also for wiggles around the gap, points on its edge, NaN and infinity.
+TEST(StrandGap, SharedXCutsEveryStrandLikeThePlainTest)
+{
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> wiggle(-30, 30);
+    const double cx = 500, cy = 400, rho = 20;
+    std::vector<double> x(strandPointCount);
+    for (int i = 0; i < strandPointCount; ++i)
+        x[i] = -3 + 1006.0 * i / 560;
+    // A few points out of order and one exactly on the gap's edge on x.
+    std::swap(x[200], x[290]);
+    x[300] = cx + rho;
+    const StrandGap gap(x, cx, cy, rho);
+
+    for (int strand = 0; strand < 200; ++strand) {
+        std::vector<double> y(strandPointCount);
+        for (int i = 0; i < strandPointCount; ++i)
+            y[i] = cy + wiggle(rng) * (1 + std::sin(i * 0.05 + strand));
+        if (strand % 5 == 1)
+            y[rng() % strandPointCount] = std::nan("");
+        if (strand % 7 == 2)
+            y[rng() % strandPointCount] = std::numeric_limits<double>::infinity();
+        if (strand % 3 == 0)
+            y[300] = cy; // on the edge: drawn
+        bool nan = false;
+        for (double v : y)
+            nan |= std::isnan(v);
+
+        const auto expected = plainRuns(x, y, cx, cy, rho);
+        for (bool mayHoldNaN : {true, false}) {
+            if (nan && !mayHoldNaN)
+                continue;
+            DisplayList list;
+            StrandRuns runs;
+            gap.addRuns(list, y, mayHoldNaN, runs);
+            std::vector<std::vector<Point2>> got;
+            for (const PathRef& run : runs.runs())
+                got.emplace_back(list.points(run).begin(), list.points(run).end());
+            EXPECT_TRUE(sameRuns(got, expected)) << "strand " << strand << (mayHoldNaN ? " checked" : " finite");
+        }
+        EXPECT_TRUE(sameRuns(runsOf(x, y, cx, cy, rho), expected)) << strand;
+    }
 }
