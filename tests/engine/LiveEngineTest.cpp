@@ -167,29 +167,6 @@ TEST_P(LiveEngineOnEitherServer, AMonoSinkGetsTheSoundFoldedIntoItsOneChannel)
     EXPECT_LE(std::abs(peak), 1.0f);
 }
 
-TEST(LiveEngine, WithoutAServerTheEngineIsSilentAndItsModelsStillWork)
-{
-    PulseEnvironment env(PulseEnvironment::nowhere());
-    QElapsedTimer timer;
-    timer.start();
-    testing::internal::CaptureStdout();
-    auto engine = liveEngine();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLM Audio Engine: invalid output sample rate.\n");
-    EXPECT_LT(timer.elapsed(), 2000);
-    EXPECT_FALSE(engine->isRunning());
-
-    engine->parameters()->setFieldLevel(0.3);
-    EXPECT_EQ(engine->parameters()->fieldLevel(), 0.3);
-    engine->setIsFrozen(true);
-    EXPECT_TRUE(engine->isFrozen());
-    EXPECT_FALSE(engine->systemOutput()->canControlVolume());
-    EXPECT_EQ(engine->systemOutput()->deviceName(), "System Output");
-    engine->systemOutput()->setVolume(0.4);
-    EXPECT_EQ(engine->systemOutput()->volume(), 0.4);
-    slm::test::processEventsFor(200ms);
-    EXPECT_EQ(engine->meters()->masterLeftDB(), SLMAudioMeters::floorDB);
-}
-
 TEST_P(LiveEngineOnEitherServer, SoundCarriesOnAfterTheServerRestartsWithTheFormatItStartedWith)
 {
     PulseServer server({Sink(QStringLiteral("out"))}, GetParam());
