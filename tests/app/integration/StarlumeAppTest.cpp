@@ -624,6 +624,12 @@ TEST_F(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
     ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
     ASSERT_TRUE(app.waitFor(startedLine));
 
+    // A plain second launch hands over (raising the window) and leaves.
+    StarlumeApp second(*session);
+    ASSERT_TRUE(second.waitForExit(5000ms)) << "the second launch kept running";
+    EXPECT_EQ(second.process().exitCode(), 0);
+    EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
+
     EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
     EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 1; }, 5000ms)) << "full screen did not begin";
     EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
