@@ -4,7 +4,6 @@
 #include "app/SLMMixerWindowController.h"
 #include "control/MemoryDeviceControl.h"
 #include "engine/OfflineAudioOutput.h"
-#include "engine/SLMAudioEngine.h"
 
 #include <QTest>
 

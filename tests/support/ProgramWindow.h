@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ContentView.h"
+#include "engine/SLMAudioEngine.h"
 
 #include <QQmlEngine>
 #include <QQuickItem>
