@@ -153,11 +153,8 @@ TEST_F(MprisServiceTest, AnnouncesEveryChangeAndChecksTheVolumeFromOutside)
     EXPECT_EQ(property(MprisService::playerInterface, QStringLiteral("PlaybackStatus")), QStringLiteral("Paused"));
 
     presets.applyPreset(SLMPresetID::Storm);
+    // The order and the wrap are MprisPresetStepTest's.
     callPlayer(QStringLiteral("Next"));
-    EXPECT_EQ(presets.activeID(), SLMPresetID::Custom);
-    callPlayer(QStringLiteral("Next"));
-    EXPECT_EQ(presets.activeID(), SLMPresetID::Void) << "Next does not wrap round";
-    callPlayer(QStringLiteral("Previous"));
     EXPECT_EQ(presets.activeID(), SLMPresetID::Custom);
     ASSERT_TRUE(processEventsUntil([&] {
         return !changes.isEmpty() && changes.back().contains(QStringLiteral("Metadata"));

@@ -167,29 +167,6 @@ TEST_P(LiveEngineOnEitherServer, AMonoSinkGetsTheSoundFoldedIntoItsOneChannel)
     EXPECT_LE(std::abs(peak), 1.0f);
 }
 
-TEST(LiveEngine, WithoutAServerTheEngineIsSilentAndItsModelsStillWork)
-{
-    PulseEnvironment env(PulseEnvironment::nowhere());
-    QElapsedTimer timer;
-    timer.start();
-    testing::internal::CaptureStdout();
-    auto engine = liveEngine();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLM Audio Engine: invalid output sample rate.\n");
-    EXPECT_LT(timer.elapsed(), 2000);
-    EXPECT_FALSE(engine->isRunning());
-
-    engine->parameters()->setFieldLevel(0.3);
-    EXPECT_EQ(engine->parameters()->fieldLevel(), 0.3);
-    engine->setIsFrozen(true);
-    EXPECT_TRUE(engine->isFrozen());
-    EXPECT_FALSE(engine->systemOutput()->canControlVolume());
-    EXPECT_EQ(engine->systemOutput()->deviceName(), "System Output");
-    engine->systemOutput()->setVolume(0.4);
-    EXPECT_EQ(engine->systemOutput()->volume(), 0.4);
-    slm::test::processEventsFor(200ms);
-    EXPECT_EQ(engine->meters()->masterLeftDB(), SLMAudioMeters::floorDB);
-}
-
 TEST_P(LiveEngineOnEitherServer, SoundCarriesOnAfterTheServerRestartsWithTheFormatItStartedWith)
 {
     PulseServer server({Sink(QStringLiteral("out"))}, GetParam());
@@ -293,36 +270,8 @@ TEST(LiveEngine, PauseCorksTheStreamAfterItsFadeAndPlayBringsTheSoundBack)
     EXPECT_TRUE(recordSound(again, 48000, 0.2, 4000ms));
 }
 
-TEST(LiveEngine, ASoundServerThatAppearsAfterLaunchStartsTheSound)
-{
-    PulseServer server({Sink(QStringLiteral("out"))});
-    PulseEnvironment env(server);
-    testing::internal::CaptureStdout();
-    auto engine = liveEngine();
-    std::string lines = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(lines, "SLM Audio Engine: invalid output sample rate.\n");
-    EXPECT_FALSE(engine->isRunning());
-    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::waitingForServer);
-    slm::test::processEventsFor(1000ms);
-    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::waitingForServer);
-
-    ASSERT_TRUE(server.start());
-    MonitorRecorder recorder(server.serverString(), QStringLiteral("out"), 48000, 2);
-    ASSERT_TRUE(recorder.start());
-    testing::internal::CaptureStdout();
-    const bool started = slm::test::processEventsUntil([&] { return engine->isRunning(); }, 3000ms);
-    lines = testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(started);
-    EXPECT_EQ(lines, startedLine);
-    EXPECT_EQ(engine->outputState(), SLMAudioEngine::OutputState::live);
-    // With the start-up hold and fade of a first start.
-    const std::size_t startFrame = recorder.frames();
-    ASSERT_TRUE(recordUntil(recorder, startFrame + 2 * 48000, 5000ms));
-    const std::size_t first = slm::test::firstSoundingFrame(recorder.samples(), 2);
-    EXPECT_GE(first, startFrame + static_cast<std::size_t>(0.6 * 48000));
-    EXPECT_LE(first, startFrame + static_cast<std::size_t>(1.5 * 48000));
-}
-
+// A late server at the engine's level: the output's search is
+// PulseAudioOutputTest's, the engine's start-up on it EngineStart's.
 TEST(LiveEngine, AServerStoppedDuringLaunchStartsTheSoundOnceItAnswers)
 {
     PulseServer server({Sink(QStringLiteral("out"))});
