@@ -29,18 +29,48 @@ struct ModulatorLanes {
     FrameLanes M1, M2, M3, MD, LA, LB, LC, LD, BR, DR;
 };
 
+// A glowworm call, lane by lane; `active` is 1 where a call sounds, else 0.
+struct GlowwormLanes {
+    FrameLanes active, index, duration, remaining; // samples: n, max(D, 1), max(D - n, 0)
+    FrameLanes pulse, head, bodyA, bodyB, trailA, trailB;
+    FrameLanes intensity, panStart, direction;
+};
+
+// Per-block values of the glowworm (see GlowwormBlock).
+struct GlowwormConstants {
+    double level, masterGain, releaseStart, releaseLength;
+    double chirpGain, headDriveMix, bodyDriveMix, trailGain, activityGain;
+    double panStartWeight, panTravelWeight, edgeFade;
+};
+
+struct AnomalyLanes {
+    FrameLanes active, index, duration; // n, max(D, 1)
+    FrameLanes phaseA, phaseB, phaseC, flutter, panBias, intensity;
+};
+
+struct ChimeLanes {
+    FrameLanes audible; // 1 where an envelope is still above its threshold
+    FrameLanes presence, crossing, impact;
+    FrameLanes sub, body, ring, air;
+};
+
 struct ChunkInput {
     ModulatorLanes m;
+    GlowwormLanes glowworm;
+    AnomalyLanes anomaly;
+    ChimeLanes chime;
     FrameLanes reactor40, reactor80, reactor120, reactor200, reactor320;
     FrameLanes fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion, fieldTapL, fieldTapR;
     FrameLanes waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer, waveTapL, waveTapR;
     FrameLanes noiseL, noiseR;
     FrameLanes filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath;
-    FrameLanes anomalyL, anomalyR, glowwormL, glowwormR, chimeL, chimeR;
     FrameLanes gateReactor, gateField, gateWave, gateAnomaly, gateGlowworm;
     FrameLanes startupGain, transportGain;
     // Block constants.
-    double reactorLevel, fieldLevel, waveLevel, filamentLevel, filamentBrightness;
+    GlowwormConstants glowwormBlock;
+    double reactorLevel, fieldLevel, waveLevel, filamentLevel, filamentBrightness, anomalyLevel, chimeSpread;
+    // Whether any lane of this chunk has an event sounding: a quiet one costs nothing.
+    bool glowwormSounds, anomalySounds, chimeSounds;
 };
 
 struct ChunkOutput {

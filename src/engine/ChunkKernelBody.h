@@ -14,11 +14,15 @@
 #include <immintrin.h>
 
 #include <cstring>
+#include <numbers>
 
 namespace {
 
 using namespace slm::synth;
 using V = Doubles<chunkFrames>;
+
+constexpr double pi = std::numbers::pi;
+constexpr double twoPi = 2.0 * std::numbers::pi;
 
 [[gnu::always_inline]] inline V load(const FrameLanes& lanes)
 {
@@ -48,6 +52,16 @@ using V = Doubles<chunkFrames>;
 }
 
 [[gnu::always_inline]] inline V unit(V sineValue) { return (sineValue + 1.0) / 2.0; }
+
+// std::min, std::max and std::clamp lane by lane, NaN cases included.
+[[gnu::always_inline]] inline V minimum(V a, double b) { return select(b < a, splat<V>(b), a); }
+[[gnu::always_inline]] inline V maximum(V a, double b) { return select(a < b, splat<V>(b), a); }
+[[gnu::always_inline]] inline V clamped(V v, double lo, double hi)
+{
+    return select(v < lo, splat<V>(lo), select(hi < v, splat<V>(hi), v));
+}
+
+[[gnu::always_inline]] inline MaskOf<V> sounding(const FrameLanes& active) { return load(active) > 0.5; }
 
 // The expressions below keep the voices' own order of operations, term for
 // term, so the render sounds as it did before it was split into chunks.
@@ -157,6 +171,113 @@ Stereo filamentLanes(const ChunkInput& in)
             (0.94 + 0.06 * sideR) * squareRoot((1.0 + p) / 2.0) * filament};
 }
 
+Stereo glowwormLanes(const ChunkInput& in)
+{
+    const GlowwormLanes& s = in.glowworm;
+    const GlowwormConstants& k = in.glowwormBlock;
+    const V n = load(s.index);
+    const V P = load(s.pulse);
+    const V p = n / load(s.duration);
+
+    const V attack = minimum(p / 0.12, 1.0);
+    const V release = select(p < k.releaseStart, splat<V>(1.0),
+                             powerLanes(maximum(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25));
+    const V attackSine = sineLanes(attack * pi / 2.0);
+    const V headSine = sineLanes(pi * p);
+    const V bodyEnvelope = release * attackSine;
+    const V headEnvelope = powerLanes(maximum(headSine, 0.0), 0.54);
+    const V trailEnvelope =
+        k.trailGain * clamped((p - 0.045) / 0.14, 0.0, 1.0) * powerLanes(maximum(1.0 - p, 0.0), 0.48);
+
+    const V h = load(s.head);
+    const V b1 = load(s.bodyA);
+    const V b2 = load(s.bodyB);
+    const V t1 = load(s.trailA);
+    const V t2 = load(s.trailB);
+    const V w = sineLanes(P);
+    const V chirpSine = sineLanes(1.51 * h + 0.83);
+    const V tremoloSine = sineLanes(0.91 * P);
+    const V trail1 = sineLanes(t1 + 1.3);
+    const V trail2 = sineLanes(t2 + 2.1);
+    const V trailDrive = sineLanes(0.5 * t2 + 0.44);
+    const V head1 = sineLanes(h);
+    const V head2 = sineLanes(1.997 * h + 0.31);
+    const V head3 = sineLanes(3.011 * h + 1.17);
+    const V body1 = sineLanes(b1);
+    const V body2 = sineLanes(b2 + 0.72);
+    const V body3 = sineLanes(2.0 * b1 + 0.21);
+    const V chirp = k.chirpGain * wholePower<6>(maximum(w, 0.0)) * chirpSine;
+    const V tremolo = 0.6 + 0.4 * (tremoloSine + 1.0) / 2.0;
+
+    const V trail = 0.34 * trail1 + 0.2 * trail2 + 0.12 * tanhLanes(2.0 * trailDrive);
+    const V head = 0.28 * head1 + k.headDriveMix * tanhLanes(2.2 * head2 + 0.72 * head3);
+    const V body = 0.62 * body1 + k.bodyDriveMix * tanhLanes(1.8 * body2 + 0.65 * body3);
+
+    const V fadeIn = sineLanes(minimum(n / k.edgeFade, 1.0) * pi / 2.0);
+    const V fadeOut = sineLanes(minimum(load(s.remaining) / k.edgeFade, 1.0) * pi / 2.0);
+
+    const V mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
+    const V voice = tanhLanes(1.15 * (0.92 + 0.06 * load(in.m.LA) + 0.08 * load(in.m.LC)) * tremolo * k.activityGain
+                              * load(s.intensity) * k.level * fadeIn * fadeOut * mix);
+
+    const V position = clamped(k.panStartWeight * load(s.panStart)
+                                   + k.panTravelWeight * (2.0 * p - 1.0) * load(s.direction),
+                               -0.98, 0.98);
+    const auto active = sounding(s.active);
+    return {select(active, k.masterGain * squareRoot((1.0 - position) / 2.0) * voice, V{}),
+            select(active, k.masterGain * squareRoot((1.0 + position) / 2.0) * voice, V{})};
+}
+
+Stereo anomalyLanes(const ChunkInput& in)
+{
+    const AnomalyLanes& s = in.anomaly;
+    const V t = load(s.index) / load(s.duration);
+    const V e = powerLanes(maximum(sineLanes(pi * t), 0.0), 1.7);
+    const V flutter = 0.78 + 0.22 * (sineLanes(load(s.flutter)) + 1.0) / 2.0;
+    const V a = sineLanes(load(s.phaseA));
+    const V b = sineLanes(load(s.phaseB) + 0.37);
+    const V c = sineLanes(load(s.phaseC) + 1.08);
+    const V p = sineLanes(twoPi * 0.72 * t + load(s.panBias));
+    const V g = (0.9 + 0.22 * load(in.m.LB) * load(in.m.LD)) * flutter * e * load(s.intensity) * in.anomalyLevel
+        * (0.54 * a + 0.30 * b + 0.16 * c);
+    const auto active = sounding(s.active);
+    return {select(active, squareRoot((1.0 - 0.82 * p) / 2.0) * g, V{}),
+            select(active, squareRoot((1.0 + 0.82 * p) / 2.0) * g, V{})};
+}
+
+Stereo chimeLanes(const ChunkInput& in)
+{
+    const ChimeLanes& s = in.chime;
+    const V P = load(s.presence);
+    const V X = load(s.crossing);
+    const V I = load(s.impact);
+    const V sub = load(s.sub);
+    const V body = load(s.body);
+    const V ring = load(s.ring);
+    const V air = load(s.air);
+    const V sub1 = sineLanes(sub);
+    const V sub2 = sineLanes(0.502 * sub + 0.73);
+    const V body1 = sineLanes(body + 0.21);
+    const V body2 = sineLanes(0.503 * body + 1.11);
+    const V hr = sineLanes(ring + 0.64);
+    const V ha = sineLanes(air + 1.37);
+    const V breathSine = sineLanes(0.31 * load(in.filamentBreath));
+    const V strikeBody = sineLanes(1.003 * body);
+    const V strikeRing = sineLanes(0.997 * ring);
+    const V strikeAir = sineLanes(1.009 * air);
+    const V hs = 0.78 * sub1 + 0.28 * sub2;
+    const V hb = 0.48 * body1 + 0.25 * body2;
+    const V swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (breathSine + 1.0) / 2.0);
+    const V strike = tanhLanes(1.28 * (0.86 * strikeBody + 0.24 * strikeRing + 0.07 * strikeAir));
+    const V x =
+        tanhLanes(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
+
+    const V p = sineLanes(1.37 * load(in.filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
+    const auto audible = sounding(s.audible);
+    return {select(audible, 0.7 * x * squareRoot((1.0 - p) / 2.0), V{}),
+            select(audible, 0.7 * x * squareRoot((1.0 + p) / 2.0), V{})};
+}
+
 // A NaN frame, before its voice is reset at the end of the block, plays as silence.
 [[gnu::always_inline]] inline V playable(V x) { return select(x == x, x, V{}); }
 
@@ -176,10 +297,13 @@ void voiceLanes(const ChunkInput& in, ChunkOutput& out)
     const V fieldR = field.R * gateField;
     const V waveL = (wave.L + filament.L) * gateWave;
     const V waveR = (wave.R + filament.R) * gateWave;
-    const V anomalyL = load(in.anomalyL) * gateAnomaly;
-    const V anomalyR = load(in.anomalyR) * gateAnomaly;
-    const V glowwormL = (load(in.glowwormL) + load(in.chimeL)) * gateGlowworm;
-    const V glowwormR = (load(in.glowwormR) + load(in.chimeR)) * gateGlowworm;
+    const Stereo anomaly = in.anomalySounds ? anomalyLanes(in) : Stereo{};
+    const Stereo glowworm = in.glowwormSounds ? glowwormLanes(in) : Stereo{};
+    const Stereo chime = in.chimeSounds ? chimeLanes(in) : Stereo{};
+    const V anomalyL = anomaly.L * gateAnomaly;
+    const V anomalyR = anomaly.R * gateAnomaly;
+    const V glowwormL = (glowworm.L + chime.L) * gateGlowworm;
+    const V glowwormR = (glowworm.R + chime.R) * gateGlowworm;
 
     // Two-stage master: the glowworm bus joins after the first saturation,
     // so the drive does not apply to it. |out| never exceeds 1.

@@ -23,6 +23,108 @@ std::int64_t meterBudget(double rate) { return std::max<std::int64_t>(samplesFor
 
 void raisePeak(double& peak, double magnitude) { peak = std::max(peak, magnitude); }
 
+GlowwormConstants glowwormConstants(const GlowwormBlock& k)
+{
+    return {k.level,        k.masterGain,   k.releaseStart,   k.releaseLength,   k.chirpGain,   k.headDriveMix,
+            k.bodyDriveMix, k.trailGain,    k.activityGain,   k.panStartWeight,  k.panTravelWeight, k.edgeFade};
+}
+
+bool anyActive(const FrameLanes& active, int count)
+{
+    bool any = false;
+    for (int j = 0; j < count; ++j)
+        any |= active.v[j] > 0.5;
+    return any;
+}
+
+// The frame-by-frame part of a glowworm call: scheduling, the call's own
+// phases and its end. What the frame sounds like is the kernel's work.
+void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool frozen, const GlowwormBlock& k,
+                  GlowwormLanes& lanes, int j)
+{
+    if (!s.active && !frozen) {
+        --s.samplesUntilNext;
+        if (s.samplesUntilNext < 1)
+            beginGlowworm(s, random, rate, k.A, k.B, k.T);
+    }
+    lanes.active.v[j] = s.active ? 1.0 : 0.0;
+    if (!s.active)
+        return;
+    const std::int64_t n = s.sampleIndex;
+    const std::int64_t D = s.durationSamples;
+    lanes.index.v[j] = static_cast<double>(n);
+    lanes.duration.v[j] = static_cast<double>(std::max<std::int64_t>(D, 1));
+    lanes.remaining.v[j] = static_cast<double>(std::max<std::int64_t>(D - n, 0));
+    lanes.pulse.v[j] = s.pulsePhase;
+    lanes.head.v[j] = s.headPhase;
+    lanes.bodyA.v[j] = s.bodyPhaseA;
+    lanes.bodyB.v[j] = s.bodyPhaseB;
+    lanes.trailA.v[j] = s.trailPhaseA;
+    lanes.trailB.v[j] = s.trailPhaseB;
+    lanes.intensity.v[j] = s.intensity;
+    lanes.panStart.v[j] = s.panStart;
+    lanes.direction.v[j] = s.direction;
+
+    advancePhase(s.headPhase, k.headPitch * twoPi * s.headFrequency / rate);
+    advancePhase(s.bodyPhaseA, twoPi * s.bodyFrequencyA / rate);
+    advancePhase(s.bodyPhaseB, k.bodyBPitch * twoPi * s.bodyFrequencyB / rate);
+    advancePhase(s.trailPhaseA, k.trailAPitch * twoPi * s.trailFrequencyA / rate);
+    advancePhase(s.trailPhaseB, k.trailBPitch * twoPi * s.trailFrequencyB / rate);
+    s.sampleIndex = n + 1;
+    if (n + 1 >= D)
+        endGlowworm(s, random, rate, k.A);
+}
+
+// The same for an anomaly, whose partials glide with a slow detune: that
+// sine is needed here, for the phases of the next frame.
+void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool frozen, AnomalyLanes& lanes, int j)
+{
+    if (!s.active && !frozen) {
+        --s.samplesUntilNext;
+        if (s.samplesUntilNext < 1)
+            beginAnomaly(s, random, rate);
+    }
+    lanes.active.v[j] = s.active ? 1.0 : 0.0;
+    if (!s.active)
+        return;
+    const std::int64_t n = s.sampleIndex;
+    const std::int64_t D = s.durationSamples;
+    lanes.index.v[j] = static_cast<double>(n);
+    lanes.duration.v[j] = static_cast<double>(std::max<std::int64_t>(D, 1));
+    lanes.phaseA.v[j] = s.phaseA;
+    lanes.phaseB.v[j] = s.phaseB;
+    lanes.phaseC.v[j] = s.phaseC;
+    lanes.flutter.v[j] = s.flutterPhase;
+    lanes.panBias.v[j] = s.panBias;
+    lanes.intensity.v[j] = s.intensity;
+
+    const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
+    advancePhase(s.phaseA, (twoPi * s.frequencyA / rate) * m);
+    advancePhase(s.phaseB, (twoPi * s.frequencyB / rate) * (2.0 - m));
+    advancePhase(s.phaseC, (twoPi * s.frequencyC / rate) * (1.0 + 0.55 * (m - 1.0)));
+    s.sampleIndex = n + 1;
+    if (n + 1 >= D)
+        endAnomaly(s, random, rate);
+}
+
+void chimeLane(HalfMinuteChimeState& s, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
+{
+    s.presenceEnvelope += k.kPresence * (k.targets.presence - s.presenceEnvelope);
+    s.crossingEnvelope += k.kCrossing * (k.targets.crossing - s.crossingEnvelope);
+    s.impactEnvelope += k.kImpact * (k.targets.impact - s.impactEnvelope);
+    const double P = s.presenceEnvelope;
+    const double X = s.crossingEnvelope;
+    const double I = s.impactEnvelope;
+    lanes.audible.v[j] = (P > 0.0001) || (X > 0.0001) || (I > 0.0001) ? 1.0 : 0.0;
+    lanes.presence.v[j] = P;
+    lanes.crossing.v[j] = X;
+    lanes.impact.v[j] = I;
+    lanes.sub.v[j] = s.phaseSub;
+    lanes.body.v[j] = s.phaseBody;
+    lanes.ring.v[j] = s.phaseRing;
+    lanes.air.v[j] = s.phaseAir;
+}
+
 } // namespace
 
 RenderCycle::RenderCycle(const Sources& sources, const Sinks& sinks)
@@ -95,6 +197,9 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     in.waveLevel = shaped.wave;
     in.filamentLevel = filamentBlock.level;
     in.filamentBrightness = filamentBlock.brightness;
+    in.anomalyLevel = shaped.anomaly;
+    in.chimeSpread = chimeBlock.targets.spread;
+    in.glowwormBlock = glowwormConstants(glowwormBlock);
     int spatialIndex[chunkFrames];
 
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
@@ -120,6 +225,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
 
         // Frame by frame, in the order the random stream and the events depend on.
         for (int j = 0; j < count; ++j) {
+            // Events start and end here, drawing from the shared generator
+            // between this frame's noise and the next frame's.
             in.startupGain.v[j] = st.startup.nextGain();
             in.transportGain.v[j] = st.transport.isOpen() ? 1.0 : st.transport.nextGain();
             rampGates(st.gates, gateTarget, kGate);
@@ -132,20 +239,9 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.noiseL.v[j] = st.noise.filteredNoiseL;
             in.noiseR.v[j] = st.noise.filteredNoiseR;
 
-            const double LA = in.m.LA.v[j];
-            const double LB = in.m.LB.v[j];
-            const double LC = in.m.LC.v[j];
-            const double LD = in.m.LD.v[j];
-            const StereoFrame anomaly = anomalyFrame(st.anomaly, st.noise.noiseState, r, F, shaped.anomaly, LB, LD);
-            const StereoFrame glowworm = glowwormFrame(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, LA, LC);
-            const StereoFrame chime =
-                halfMinuteChimeFrame(st.chime, chimeBlock, st.filament.breathPhase, st.filament.motionPhase);
-            in.anomalyL.v[j] = anomaly.L;
-            in.anomalyR.v[j] = anomaly.R;
-            in.glowwormL.v[j] = glowworm.L;
-            in.glowwormR.v[j] = glowworm.R;
-            in.chimeL.v[j] = chime.L;
-            in.chimeR.v[j] = chime.R;
+            anomalyLane(st.anomaly, st.noise.noiseState, r, F, in.anomaly, j);
+            glowwormLane(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
+            chimeLane(st.chime, chimeBlock, in.chime, j);
 
             const int w = st.spatialDelayIndex;
             spatialIndex[j] = w;
@@ -195,6 +291,9 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             advanceAnomaly(st.anomaly, anomalyInc, F);
             advanceGlowwormPulse(st.glowworm, glowwormBlock);
         }
+        in.glowwormSounds = anyActive(in.glowworm.active, count);
+        in.anomalySounds = anyActive(in.anomaly.active, count);
+        in.chimeSounds = anyActive(in.chime.audible, count);
         kernel.voices(in, out);
 
         for (int j = 0; j < count; ++j) {
