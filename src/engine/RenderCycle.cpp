@@ -29,6 +29,12 @@ GlowwormConstants glowwormConstants(const GlowwormBlock& k)
             k.bodyDriveMix, k.trailGain,    k.activityGain,   k.panStartWeight,  k.panTravelWeight, k.edgeFade};
 }
 
+bool sameGains(const VoiceGains& a, const VoiceGains& b)
+{
+    return a.reactor == b.reactor && a.field == b.field && a.wave == b.wave && a.anomaly == b.anomaly
+        && a.glowworm == b.glowworm;
+}
+
 bool anyActive(const FrameLanes& active, int count)
 {
     bool any = false;
@@ -188,6 +194,9 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     const bool interleaved = buffers.size() == 1 && buffers[0].channels >= 2 && buffers[0].data != nullptr;
     const std::size_t stride = interleaved ? buffers[0].channels : 1;
 
+    // Targets are 0 or 1, and a gate that has reached its target stays
+    // there exactly: the ramp can be skipped for the whole block.
+    const bool gatesSettled = sameGains(st.gates, gateTarget);
     const ChunkKernel& kernel = *m_kernel;
     ModulatorPhaseLanes& modulatorPhases = m_chunk.modulatorPhases;
     ChunkInput& in = m_chunk.in;
@@ -229,7 +238,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             // between this frame's noise and the next frame's.
             in.startupGain.v[j] = st.startup.nextGain();
             in.transportGain.v[j] = st.transport.isOpen() ? 1.0 : st.transport.nextGain();
-            rampGates(st.gates, gateTarget, kGate);
+            if (!gatesSettled)
+                rampGates(st.gates, gateTarget, kGate);
             in.gateReactor.v[j] = st.gates.reactor;
             in.gateField.v[j] = st.gates.field;
             in.gateWave.v[j] = st.gates.wave;
