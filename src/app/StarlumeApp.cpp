@@ -9,7 +9,7 @@
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
-#include "app/StreamVolume.h"
+#include "control/StreamVolume.h"
 #include "app/WindowActivation.h"
 #include "engine/SLMAudioEngine.h"
 #include "engine/SLMSleepTimer.h"
