@@ -1,6 +1,7 @@
 #include "analysis/SLMAudioSpectrum.h"
 
 #include "analysis/SpectrumAnalysis.h"
+#include "math/VectorState.h"
 
 #include <boost/lockfree/policies.hpp>
 #include <boost/lockfree/queue.hpp>
@@ -87,6 +88,7 @@ struct SLMAudioSpectrum::Worker {
             if (!readySlots.pop(index))
                 continue;
             Slot& slot = pool[index];
+            slm::cleanUpperVectorState();
             previousBands = slm::spectrum::analyse(std::span(slot.samples.data(), slot.length),
                                                    slot.sampleRate, previousBands);
             slot.bands = previousBands;

@@ -9,6 +9,7 @@
 #include "clock/MinuteTraveller.h"
 #include "clock/OrbitLayers.h"
 #include "clock/TimeBodies.h"
+#include "math/VectorState.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ void buildClockFrame(DisplayList& list, const ClockFrame& f)
 {
     list.clear();
     list.reserve(reservedOps, reservedPoints, reservedStops);
+    slm::cleanUpperVectorState();
 
     list.fill(clockdraw::rect(list, 0, 0, f.width, f.height), DisplayList::solid(tint(Tint::black)));
     drawBackdrop(list, f);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SynthMath.h"
+#include "math/Pow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,7 +59,7 @@ inline StereoFrame anomalyFrame(AnomalyState& s, std::uint64_t& random, double r
     const std::int64_t n = s.sampleIndex;
     const std::int64_t D = s.durationSamples;
     const double t = static_cast<double>(n) / static_cast<double>(std::max<std::int64_t>(D, 1));
-    const double e = std::pow(std::max(sine(pi * t), 0.0), 1.7);
+    const double e = power(std::max(sine(pi * t), 0.0), 1.7);
     const double flutter = 0.78 + 0.22 * (sine(s.flutterPhase) + 1.0) / 2.0;
     const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
     const double a = sine(s.phaseA);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SynthMath.h"
+#include "math/Pow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,7 @@ inline StereoFrame filamentFrame(const FilamentState& s, const FilamentBlock& bl
     const auto [e, f] = sine(s.phaseE + 1.61, s.phaseF + 2.27);
     const auto [sideL, sideR] = sine(0.47 * fb, 0.53 * fb + 1.2);
     const double breath = (breathSine + 1.0) / 2.0;
-    const double burst = std::pow(std::max(burstSine, 0.0), 7.0);
+    const double burst = wholePower<7>(std::max(burstSine, 0.0));
     const double low = (0.22 + 0.78 * breath) * (0.34 * a + 0.27 * b + 0.2 * c);
     const double high = (burst + 0.35) * block.brightness * (0.9 + 0.18 * LD) * (0.13 * d + 0.085 * e + 0.05 * f);
     const double filament = block.level * (low + high);

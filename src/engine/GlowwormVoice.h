@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/SynthMath.h"
+#include "math/Pow.h"
+#include "math/Tanh.h"
 
 #include <algorithm>
 #include <cmath>
@@ -98,12 +100,12 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
 
     const double attack = std::min(p / 0.12, 1.0);
     const double release =
-        p < k.releaseStart ? 1.0 : std::pow(std::max(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25);
+        p < k.releaseStart ? 1.0 : power(std::max(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25);
     const auto [attackSine, headSine] = sine(attack * pi / 2.0, pi * p);
     const double bodyEnvelope = release * attackSine;
-    const double headEnvelope = std::pow(std::max(headSine, 0.0), 0.54);
+    const double headEnvelope = power(std::max(headSine, 0.0), 0.54);
     const double trailEnvelope =
-        k.trailGain * std::clamp((p - 0.045) / 0.14, 0.0, 1.0) * std::pow(std::max(1.0 - p, 0.0), 0.48);
+        k.trailGain * std::clamp((p - 0.045) / 0.14, 0.0, 1.0) * power(std::max(1.0 - p, 0.0), 0.48);
 
     const double h = s.headPhase;
     const double b1 = s.bodyPhaseA;
@@ -116,12 +118,12 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
     const auto [head1, head2] = sine(h, 1.997 * h + 0.31);
     const auto [head3, body1] = sine(3.011 * h + 1.17, b1);
     const auto [body2, body3] = sine(b2 + 0.72, 2.0 * b1 + 0.21);
-    const double chirp = k.chirpGain * std::pow(std::max(w, 0.0), 6.0) * chirpSine;
+    const double chirp = k.chirpGain * wholePower<6>(std::max(w, 0.0)) * chirpSine;
     const double tremolo = 0.6 + 0.4 * (tremoloSine + 1.0) / 2.0;
 
-    const double trail = 0.34 * trail1 + 0.2 * trail2 + 0.12 * std::tanh(2.0 * trailDrive);
-    const double head = 0.28 * head1 + k.headDriveMix * std::tanh(2.2 * head2 + 0.72 * head3);
-    const double body = 0.62 * body1 + k.bodyDriveMix * std::tanh(1.8 * body2 + 0.65 * body3);
+    const double trail = 0.34 * trail1 + 0.2 * trail2 + 0.12 * tanh(2.0 * trailDrive);
+    const double head = 0.28 * head1 + k.headDriveMix * tanh(2.2 * head2 + 0.72 * head3);
+    const double body = 0.62 * body1 + k.bodyDriveMix * tanh(1.8 * body2 + 0.65 * body3);
 
     // Short edge fades keep the call's first and last samples click-free.
     const auto [fadeIn, fadeOut] =
@@ -129,7 +131,7 @@ inline StereoFrame glowwormFrame(GlowwormState& s, std::uint64_t& random, double
              std::min(static_cast<double>(std::max<std::int64_t>(D - n, 0)) / k.edgeFade, 1.0) * pi / 2.0);
 
     const double mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
-    const double voice = std::tanh(1.15 * (0.92 + 0.06 * LA + 0.08 * LC) * tremolo * k.activityGain * s.intensity
+    const double voice = tanh(1.15 * (0.92 + 0.06 * LA + 0.08 * LC) * tremolo * k.activityGain * s.intensity
                                    * k.level * fadeIn * fadeOut * mix);
 
     advancePhase(s.headPhase, k.headPitch * twoPi * s.headFrequency / rate);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SynthMath.h"
+#include "math/Tanh.h"
 
 #include <cmath>
 
@@ -75,9 +76,9 @@ inline StereoFrame halfMinuteChimeFrame(HalfMinuteChimeState& s, const HalfMinut
     const double hb = 0.48 * body1 + 0.25 * body2;
     const double swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (breathSine + 1.0) / 2.0);
     // Slightly mistuned multiples of the running phases give the strike its bell-like beating.
-    const double strike = std::tanh(1.28 * (0.86 * strikeBody + 0.24 * strikeRing + 0.07 * strikeAir));
+    const double strike = tanh(1.28 * (0.86 * strikeBody + 0.24 * strikeRing + 0.07 * strikeAir));
     const double x =
-        std::tanh(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
+        tanh(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 
     // Drifts wider as the swell grows and once the half minute has passed.
     const double p = sine(1.37 * filamentMotionPhase) * (0.18 + 0.22 * P + 0.48 * P * k.targets.spread);

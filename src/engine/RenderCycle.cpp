@@ -4,7 +4,9 @@
 #include "control/SLMAudioParameters.h"
 #include "control/SLMSystemOutputVolume.h"
 #include "engine/MeterHandoff.h"
+#include "engine/SimdDispatch.h"
 #include "engine/VoiceRecovery.h"
+#include "math/VectorState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,15 +23,120 @@ std::int64_t meterBudget(double rate) { return std::max<std::int64_t>(samplesFor
 
 void raisePeak(double& peak, double magnitude) { peak = std::max(peak, magnitude); }
 
-// tanh keeps the master within [-1, 1] for anything but NaN; a NaN frame,
-// before its voice is reset at the end of the block, is played as silence.
-double playable(double x) { return std::isnan(x) ? 0.0 : x; }
+GlowwormConstants glowwormConstants(const GlowwormBlock& k)
+{
+    return {k.level,        k.masterGain,   k.releaseStart,   k.releaseLength,   k.chirpGain,   k.headDriveMix,
+            k.bodyDriveMix, k.trailGain,    k.activityGain,   k.panStartWeight,  k.panTravelWeight, k.edgeFade};
+}
+
+bool sameGains(const VoiceGains& a, const VoiceGains& b)
+{
+    return a.reactor == b.reactor && a.field == b.field && a.wave == b.wave && a.anomaly == b.anomaly
+        && a.glowworm == b.glowworm;
+}
+
+bool anyActive(const FrameLanes& active, int count)
+{
+    bool any = false;
+    for (int j = 0; j < count; ++j)
+        any |= active.v[j] > 0.5;
+    return any;
+}
+
+// The frame-by-frame part of a glowworm call: scheduling, the call's own
+// phases and its end. What the frame sounds like is the kernel's work.
+void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool frozen, const GlowwormBlock& k,
+                  GlowwormLanes& lanes, int j)
+{
+    if (!s.active && !frozen) {
+        --s.samplesUntilNext;
+        if (s.samplesUntilNext < 1)
+            beginGlowworm(s, random, rate, k.A, k.B, k.T);
+    }
+    lanes.active.v[j] = s.active ? 1.0 : 0.0;
+    if (!s.active)
+        return;
+    const std::int64_t n = s.sampleIndex;
+    const std::int64_t D = s.durationSamples;
+    lanes.index.v[j] = static_cast<double>(n);
+    lanes.duration.v[j] = static_cast<double>(std::max<std::int64_t>(D, 1));
+    lanes.remaining.v[j] = static_cast<double>(std::max<std::int64_t>(D - n, 0));
+    lanes.pulse.v[j] = s.pulsePhase;
+    lanes.head.v[j] = s.headPhase;
+    lanes.bodyA.v[j] = s.bodyPhaseA;
+    lanes.bodyB.v[j] = s.bodyPhaseB;
+    lanes.trailA.v[j] = s.trailPhaseA;
+    lanes.trailB.v[j] = s.trailPhaseB;
+    lanes.intensity.v[j] = s.intensity;
+    lanes.panStart.v[j] = s.panStart;
+    lanes.direction.v[j] = s.direction;
+
+    advancePhase(s.headPhase, k.headPitch * twoPi * s.headFrequency / rate);
+    advancePhase(s.bodyPhaseA, twoPi * s.bodyFrequencyA / rate);
+    advancePhase(s.bodyPhaseB, k.bodyBPitch * twoPi * s.bodyFrequencyB / rate);
+    advancePhase(s.trailPhaseA, k.trailAPitch * twoPi * s.trailFrequencyA / rate);
+    advancePhase(s.trailPhaseB, k.trailBPitch * twoPi * s.trailFrequencyB / rate);
+    s.sampleIndex = n + 1;
+    if (n + 1 >= D)
+        endGlowworm(s, random, rate, k.A);
+}
+
+// The same for an anomaly, whose partials glide with a slow detune: that
+// sine is needed here, for the phases of the next frame.
+void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool frozen, AnomalyLanes& lanes, int j)
+{
+    if (!s.active && !frozen) {
+        --s.samplesUntilNext;
+        if (s.samplesUntilNext < 1)
+            beginAnomaly(s, random, rate);
+    }
+    lanes.active.v[j] = s.active ? 1.0 : 0.0;
+    if (!s.active)
+        return;
+    const std::int64_t n = s.sampleIndex;
+    const std::int64_t D = s.durationSamples;
+    lanes.index.v[j] = static_cast<double>(n);
+    lanes.duration.v[j] = static_cast<double>(std::max<std::int64_t>(D, 1));
+    lanes.phaseA.v[j] = s.phaseA;
+    lanes.phaseB.v[j] = s.phaseB;
+    lanes.phaseC.v[j] = s.phaseC;
+    lanes.flutter.v[j] = s.flutterPhase;
+    lanes.panBias.v[j] = s.panBias;
+    lanes.intensity.v[j] = s.intensity;
+
+    const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
+    advancePhase(s.phaseA, (twoPi * s.frequencyA / rate) * m);
+    advancePhase(s.phaseB, (twoPi * s.frequencyB / rate) * (2.0 - m));
+    advancePhase(s.phaseC, (twoPi * s.frequencyC / rate) * (1.0 + 0.55 * (m - 1.0)));
+    s.sampleIndex = n + 1;
+    if (n + 1 >= D)
+        endAnomaly(s, random, rate);
+}
+
+void chimeLane(HalfMinuteChimeState& s, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
+{
+    s.presenceEnvelope += k.kPresence * (k.targets.presence - s.presenceEnvelope);
+    s.crossingEnvelope += k.kCrossing * (k.targets.crossing - s.crossingEnvelope);
+    s.impactEnvelope += k.kImpact * (k.targets.impact - s.impactEnvelope);
+    const double P = s.presenceEnvelope;
+    const double X = s.crossingEnvelope;
+    const double I = s.impactEnvelope;
+    lanes.audible.v[j] = (P > 0.0001) || (X > 0.0001) || (I > 0.0001) ? 1.0 : 0.0;
+    lanes.presence.v[j] = P;
+    lanes.crossing.v[j] = X;
+    lanes.impact.v[j] = I;
+    lanes.sub.v[j] = s.phaseSub;
+    lanes.body.v[j] = s.phaseBody;
+    lanes.ring.v[j] = s.phaseRing;
+    lanes.air.v[j] = s.phaseAir;
+}
 
 } // namespace
 
 RenderCycle::RenderCycle(const Sources& sources, const Sinks& sinks)
     : m_sources(sources)
     , m_sinks(sinks)
+    , m_kernel(&selectedChunkKernel())
 {
 }
 
@@ -47,6 +154,7 @@ void RenderCycle::armEvents(double rate)
 
 void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, double r)
 {
+    slm::cleanUpperVectorState();
     SynthesisState& st = m_state;
     const std::int64_t n = frameCount;
 
@@ -86,86 +194,167 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     const bool interleaved = buffers.size() == 1 && buffers[0].channels >= 2 && buffers[0].data != nullptr;
     const std::size_t stride = interleaved ? buffers[0].channels : 1;
 
-    for (std::int64_t i = 0; i < n; ++i) {
-        const double g = st.startup.nextGain();
-        const double t = st.transport.isOpen() ? 1.0 : st.transport.nextGain();
-        rampGates(st.gates, gateTarget, kGate);
-        const Modulators m = modulatorsOf(st.modulators);
-        noiseFrame(st.noise, noiseAlpha);
+    // Targets are 0 or 1, and a gate that has reached its target stays
+    // there exactly: the ramp can be skipped for the whole block.
+    const bool gatesSettled = sameGains(st.gates, gateTarget);
+    const ChunkKernel& kernel = *m_kernel;
+    ModulatorPhaseLanes& modulatorPhases = m_chunk.modulatorPhases;
+    ChunkInput& in = m_chunk.in;
+    ChunkOutput& out = m_chunk.out;
+    in.reactorLevel = shaped.reactor;
+    in.fieldLevel = shaped.field;
+    in.waveLevel = shaped.wave;
+    in.filamentLevel = filamentBlock.level;
+    in.filamentBrightness = filamentBlock.brightness;
+    in.anomalyLevel = shaped.anomaly;
+    in.chimeSpread = chimeBlock.targets.spread;
+    in.glowwormBlock = glowwormConstants(glowwormBlock);
+    int spatialIndex[chunkFrames];
 
-        const StereoFrame anomaly =
-            anomalyFrame(st.anomaly, st.noise.noiseState, r, F, shaped.anomaly, m.LB, m.LD);
-        const StereoFrame glowworm = glowwormFrame(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, m.LA, m.LC);
-        const StereoFrame chime = halfMinuteChimeFrame(st.chime, chimeBlock, st.filament.breathPhase, st.filament.motionPhase);
-        const StereoFrame field = fieldFrame(st.field, m, shaped.field, st.spatialDelayIndex);
-        const StereoFrame wave = waveFrame(st.wave, m, shaped.wave, st.noise.filteredNoiseL, st.noise.filteredNoiseR,
-                                           st.spatialDelayIndex);
-        st.spatialDelayIndex = nextSpatialIndex(st.spatialDelayIndex);
-        const StereoFrame filament = filamentFrame(st.filament, filamentBlock, m.LD);
-        const double reactorBus = reactorFrame(st.reactor, m, shaped.reactor) * st.gates.reactor;
+    for (std::int64_t first = 0; first < n; first += chunkFrames) {
+        const int count = static_cast<int>(std::min<std::int64_t>(chunkFrames, n - first));
 
-        const double fieldL = field.L * st.gates.field;
-        const double fieldR = field.R * st.gates.field;
-        const double waveL = (wave.L + filament.L) * st.gates.wave;
-        const double waveR = (wave.R + filament.R) * st.gates.wave;
-        const double anomalyL = anomaly.L * st.gates.anomaly;
-        const double anomalyR = anomaly.R * st.gates.anomaly;
-        const double glowwormL = (glowworm.L + chime.L) * st.gates.glowworm;
-        const double glowwormR = (glowworm.R + chime.R) * st.gates.glowworm;
-
-        // Two-stage master: the glowworm bus joins after the first saturation,
-        // so the drive does not apply to it. |out| never exceeds 1.
-        const double drive = 0.88 + 0.12 * (m.MD + 1.0) / 2.0;
-        const double innerL = std::tanh(drive * (reactorBus + fieldL + waveL + anomalyL));
-        const double innerR = std::tanh(drive * (reactorBus + fieldR + waveR + anomalyR));
-        const double outL = playable(std::tanh(0.92 * (innerL + glowwormL)) * g * t);
-        const double outR = playable(std::tanh(0.92 * (innerR + glowwormR)) * g * t);
-        const double mono = outL + outR;
-
-        // The analyser gets its own copy of the block, so writing on from index 0 is safe.
-        if (st.spectrumWriteIndex < SynthesisState::spectrumBlockLength)
-            st.spectrumBuffer[st.spectrumWriteIndex++] = static_cast<float>(V * mono * 0.5);
-        if (st.spectrumWriteIndex == SynthesisState::spectrumBlockLength) {
-            st.spectrumWriteIndex = 0;
-            m_sinks.spectrum.ingest(std::span<const float>(st.spectrumBuffer), r);
+        // The phases each frame reads, then the advance to the next frame, as
+        // one frame after another would have them.
+        for (int j = 0; j < count; ++j) {
+            const SlowModulatorState& mod = st.modulators;
+            modulatorPhases.breath.v[j] = mod.breathPhase;
+            modulatorPhases.drift.v[j] = mod.driftPhase;
+            modulatorPhases.macro.v[j] = mod.macroPhase;
+            modulatorPhases.macroSecondary.v[j] = mod.macroSecondaryPhase;
+            modulatorPhases.macroTertiary.v[j] = mod.macroTertiaryPhase;
+            modulatorPhases.longFormA.v[j] = mod.longFormPhaseA;
+            modulatorPhases.longFormB.v[j] = mod.longFormPhaseB;
+            modulatorPhases.longFormC.v[j] = mod.longFormPhaseC;
+            modulatorPhases.longFormD.v[j] = mod.longFormPhaseD;
+            if (!F)
+                advanceSlowModulators(st.modulators, modulatorInc);
         }
+        kernel.modulators(modulatorPhases, in.m);
 
-        // Voice peaks after the gates, before the master; master peaks as the
-        // listener hears them. A pause takes the voices' meters down with it.
-        MeterPeaks& peaks = st.meterPeaks;
-        raisePeak(peaks.reactor, std::abs(reactorBus) * t);
-        raisePeak(peaks.field, std::max(std::abs(fieldL), std::abs(fieldR)) * t);
-        raisePeak(peaks.wave, std::max(std::abs(waveL), std::abs(waveR)) * t);
-        raisePeak(peaks.anomaly, std::max(std::abs(anomalyL), std::abs(anomalyR)) * t);
-        raisePeak(peaks.glowworm, std::max(std::abs(glowwormL), std::abs(glowwormR)) * t);
-        raisePeak(peaks.masterLeft, V * std::abs(outL));
-        raisePeak(peaks.masterRight, V * std::abs(outR));
+        // Frame by frame, in the order the random stream and the events depend on.
+        for (int j = 0; j < count; ++j) {
+            // Events start and end here, drawing from the shared generator
+            // between this frame's noise and the next frame's.
+            in.startupGain.v[j] = st.startup.nextGain();
+            in.transportGain.v[j] = st.transport.isOpen() ? 1.0 : st.transport.nextGain();
+            if (!gatesSettled)
+                rampGates(st.gates, gateTarget, kGate);
+            in.gateReactor.v[j] = st.gates.reactor;
+            in.gateField.v[j] = st.gates.field;
+            in.gateWave.v[j] = st.gates.wave;
+            in.gateAnomaly.v[j] = st.gates.anomaly;
+            in.gateGlowworm.v[j] = st.gates.glowworm;
+            noiseFrame(st.noise, noiseAlpha);
+            in.noiseL.v[j] = st.noise.filteredNoiseL;
+            in.noiseR.v[j] = st.noise.filteredNoiseR;
 
-        const float left = static_cast<float>(outL);
-        const float right = static_cast<float>(outR);
-        const float mid = static_cast<float>(mono / 2.0);
-        if (interleaved) {
-            float* frame = buffers[0].data + static_cast<std::size_t>(i) * stride;
-            frame[0] = left;
-            frame[1] = right;
-            for (std::size_t c = 2; c < stride; ++c)
-                frame[c] = mid;
-        } else {
-            for (std::size_t k = 0; k < buffers.size(); ++k) {
-                if (float* data = buffers[k].data)
-                    data[i] = k == 0 ? left : (k == 1 ? right : mid);
+            anomalyLane(st.anomaly, st.noise.noiseState, r, F, in.anomaly, j);
+            glowwormLane(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
+            chimeLane(st.chime, chimeBlock, in.chime, j);
+
+            const int w = st.spatialDelayIndex;
+            spatialIndex[j] = w;
+            in.fieldTapL.v[j] = st.field.delayL.tap(w, 4);
+            in.fieldTapR.v[j] = st.field.delayR.tap(w, 13);
+            in.waveTapL.v[j] = st.wave.delayL.tap(w, 9);
+            in.waveTapR.v[j] = st.wave.delayR.tap(w, 23);
+            st.spatialDelayIndex = nextSpatialIndex(w);
+
+            const ReactorState& re = st.reactor;
+            in.reactor40.v[j] = re.phase40;
+            in.reactor80.v[j] = re.phase80;
+            in.reactor120.v[j] = re.phase120;
+            in.reactor200.v[j] = re.phase200;
+            in.reactor320.v[j] = re.phase320;
+            const FieldState& fi = st.field;
+            in.fieldA.v[j] = fi.phaseA;
+            in.fieldB.v[j] = fi.phaseB;
+            in.fieldC.v[j] = fi.phaseC;
+            in.fieldD.v[j] = fi.phaseD;
+            in.fieldPulse.v[j] = fi.pulsePhase;
+            in.fieldMotion.v[j] = fi.motionPhase;
+            const WaveState& wa = st.wave;
+            in.waveA.v[j] = wa.phaseA;
+            in.waveB.v[j] = wa.phaseB;
+            in.waveC.v[j] = wa.phaseC;
+            in.waveD.v[j] = wa.phaseD;
+            in.waveE.v[j] = wa.phaseE;
+            in.waveMotion.v[j] = wa.motionPhase;
+            in.waveTide.v[j] = wa.tidePhase;
+            in.waveShimmer.v[j] = wa.shimmerPhase;
+            const FilamentState& fl = st.filament;
+            in.filamentA.v[j] = fl.phaseA;
+            in.filamentB.v[j] = fl.phaseB;
+            in.filamentC.v[j] = fl.phaseC;
+            in.filamentD.v[j] = fl.phaseD;
+            in.filamentE.v[j] = fl.phaseE;
+            in.filamentF.v[j] = fl.phaseF;
+            in.filamentMotion.v[j] = fl.motionPhase;
+            in.filamentBreath.v[j] = fl.breathPhase;
+
+            advanceReactor(st.reactor, reactorInc);
+            advanceField(st.field, fieldInc, F);
+            advanceWave(st.wave, waveInc, F);
+            advanceFilament(st.filament, filamentInc, F);
+            advanceHalfMinuteChime(st.chime, chimeInc);
+            advanceAnomaly(st.anomaly, anomalyInc, F);
+            advanceGlowwormPulse(st.glowworm, glowwormBlock);
+        }
+        in.glowwormSounds = anyActive(in.glowworm.active, count);
+        in.anomalySounds = anyActive(in.anomaly.active, count);
+        in.chimeSounds = anyActive(in.chime.audible, count);
+        kernel.voices(in, out);
+
+        for (int j = 0; j < count; ++j) {
+            const int w = spatialIndex[j];
+            st.field.delayL.write(w, out.fieldDryL.v[j]);
+            st.field.delayR.write(w, out.fieldDryR.v[j]);
+            st.wave.delayL.write(w, out.waveDryL.v[j]);
+            st.wave.delayR.write(w, out.waveDryR.v[j]);
+
+            const double outL = out.outL.v[j];
+            const double outR = out.outR.v[j];
+            const double mono = outL + outR;
+
+            // The analyser gets its own copy of the block, so writing on from index 0 is safe.
+            if (st.spectrumWriteIndex < SynthesisState::spectrumBlockLength)
+                st.spectrumBuffer[st.spectrumWriteIndex++] = static_cast<float>(V * mono * 0.5);
+            if (st.spectrumWriteIndex == SynthesisState::spectrumBlockLength) {
+                st.spectrumWriteIndex = 0;
+                m_sinks.spectrum.ingest(std::span<const float>(st.spectrumBuffer), r);
+                slm::cleanUpperVectorState(); // the hand-off copies the block through the C library
+            }
+
+            // Voice peaks after the gates, before the master; master peaks as the
+            // listener hears them. A pause takes the voices' meters down with it.
+            const double t = in.transportGain.v[j];
+            MeterPeaks& peaks = st.meterPeaks;
+            raisePeak(peaks.reactor, std::abs(out.reactorBus.v[j]) * t);
+            raisePeak(peaks.field, std::max(std::abs(out.fieldL.v[j]), std::abs(out.fieldR.v[j])) * t);
+            raisePeak(peaks.wave, std::max(std::abs(out.waveL.v[j]), std::abs(out.waveR.v[j])) * t);
+            raisePeak(peaks.anomaly, std::max(std::abs(out.anomalyL.v[j]), std::abs(out.anomalyR.v[j])) * t);
+            raisePeak(peaks.glowworm, std::max(std::abs(out.glowwormL.v[j]), std::abs(out.glowwormR.v[j])) * t);
+            raisePeak(peaks.masterLeft, V * std::abs(outL));
+            raisePeak(peaks.masterRight, V * std::abs(outR));
+
+            const std::size_t i = static_cast<std::size_t>(first + j);
+            const float left = static_cast<float>(outL);
+            const float right = static_cast<float>(outR);
+            const float mid = static_cast<float>(mono / 2.0);
+            if (interleaved) {
+                float* frame = buffers[0].data + i * stride;
+                frame[0] = left;
+                frame[1] = right;
+                for (std::size_t c = 2; c < stride; ++c)
+                    frame[c] = mid;
+            } else {
+                for (std::size_t k = 0; k < buffers.size(); ++k) {
+                    if (float* data = buffers[k].data)
+                        data[i] = k == 0 ? left : (k == 1 ? right : mid);
+                }
             }
         }
-
-        advanceReactor(st.reactor, reactorInc);
-        advanceField(st.field, fieldInc, F);
-        advanceWave(st.wave, waveInc, F);
-        advanceFilament(st.filament, filamentInc, F);
-        advanceHalfMinuteChime(st.chime, chimeInc);
-        if (!F)
-            advanceSlowModulators(st.modulators, modulatorInc);
-        advanceAnomaly(st.anomaly, anomalyInc, F);
-        advanceGlowwormPulse(st.glowworm, glowwormBlock);
     }
 
     silenceNonFiniteVoices(st);

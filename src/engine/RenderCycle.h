@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AudioOutput.h"
+#include "engine/ChunkKernel.h"
 #include "engine/SynthesisState.h"
 #include "engine/TransportFade.h"
 
@@ -45,6 +46,8 @@ public:
     void render(std::uint32_t frameCount, AudioBufferList buffers, double rate);
 
     const SynthesisState& state() const { return m_state; }
+    const slm::synth::ChunkKernel& kernel() const { return *m_kernel; }
+
 
 private:
     void publishMeters(std::int64_t frames, double rate);
@@ -52,5 +55,13 @@ private:
 
     Sources m_sources;
     Sinks m_sinks;
+    const slm::synth::ChunkKernel* m_kernel;
+    // Lanes past the end of a short last chunk keep what an earlier chunk
+    // left there (zero at first): ordinary numbers, whose results are dropped.
+    struct Chunk {
+        slm::synth::ModulatorPhaseLanes modulatorPhases{};
+        slm::synth::ChunkInput in{};
+        slm::synth::ChunkOutput out{};
+    } m_chunk;
     SynthesisState m_state;
 };

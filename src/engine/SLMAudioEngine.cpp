@@ -355,3 +355,5 @@ int SLMAudioEngine::deliverPendingMeterUpdates(const std::function<void()>& afte
 }
 
 const SynthesisState& SLMAudioEngine::synthesisState() const { return m_cycle->state(); }
+
+const char* SLMAudioEngine::simdPath() const { return m_cycle->kernel().name; }

@@ -97,6 +97,8 @@ public:
     // The synthesis state as the render left it. Read it only while no render
     // can run (offline, between pulls): it is the render thread's own.
     const SynthesisState& synthesisState() const;
+    // The render's chunk kernel ("sse2", "avx2"), chosen at construction.
+    const char* simdPath() const;
 
 signals:
     // Fires before isFrozen is stored.

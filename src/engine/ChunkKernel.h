@@ -1,0 +1,92 @@
+#pragma once
+
+// The render's per-frame arithmetic for the steady voices and the master,
+// four frames at a time. The render cycle walks the phases, the gates, the
+// noise and the events frame by frame (cheap, and order-dependent), lays out
+// four frames of them here, and hands the sines, saturations and mixing to
+// a kernel compiled for the CPU at hand. Every kernel computes each lane
+// with the same IEEE operations as every other, so all give the same bits.
+namespace slm::synth {
+
+inline constexpr int chunkFrames = 4;
+
+// The shortest delay tap (the field's 4 frames) must reach back before the
+// chunk, whose own dry values are written only after the kernel has run.
+inline constexpr int shortestSpatialTap = 4;
+static_assert(chunkFrames <= shortestSpatialTap);
+
+struct alignas(32) FrameLanes {
+    double v[chunkFrames];
+};
+
+struct ModulatorPhaseLanes {
+    FrameLanes breath, drift, macro, macroSecondary, macroTertiary;
+    FrameLanes longFormA, longFormB, longFormC, longFormD;
+};
+
+// Modulators, lane by lane.
+struct ModulatorLanes {
+    FrameLanes M1, M2, M3, MD, LA, LB, LC, LD, BR, DR;
+};
+
+// A glowworm call, lane by lane; `active` is 1 where a call sounds, else 0.
+struct GlowwormLanes {
+    FrameLanes active, index, duration, remaining; // samples: n, max(D, 1), max(D - n, 0)
+    FrameLanes pulse, head, bodyA, bodyB, trailA, trailB;
+    FrameLanes intensity, panStart, direction;
+};
+
+// Per-block values of the glowworm (see GlowwormBlock).
+struct GlowwormConstants {
+    double level, masterGain, releaseStart, releaseLength;
+    double chirpGain, headDriveMix, bodyDriveMix, trailGain, activityGain;
+    double panStartWeight, panTravelWeight, edgeFade;
+};
+
+struct AnomalyLanes {
+    FrameLanes active, index, duration; // n, max(D, 1)
+    FrameLanes phaseA, phaseB, phaseC, flutter, panBias, intensity;
+};
+
+struct ChimeLanes {
+    FrameLanes audible; // 1 where an envelope is still above its threshold
+    FrameLanes presence, crossing, impact;
+    FrameLanes sub, body, ring, air;
+};
+
+struct ChunkInput {
+    ModulatorLanes m;
+    GlowwormLanes glowworm;
+    AnomalyLanes anomaly;
+    ChimeLanes chime;
+    FrameLanes reactor40, reactor80, reactor120, reactor200, reactor320;
+    FrameLanes fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion, fieldTapL, fieldTapR;
+    FrameLanes waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer, waveTapL, waveTapR;
+    FrameLanes noiseL, noiseR;
+    FrameLanes filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath;
+    FrameLanes gateReactor, gateField, gateWave, gateAnomaly, gateGlowworm;
+    FrameLanes startupGain, transportGain;
+    // Block constants.
+    GlowwormConstants glowwormBlock;
+    double reactorLevel, fieldLevel, waveLevel, filamentLevel, filamentBrightness, anomalyLevel, chimeSpread;
+    // Whether any lane of this chunk has an event sounding: a quiet one costs nothing.
+    bool glowwormSounds, anomalySounds, chimeSounds;
+};
+
+struct ChunkOutput {
+    FrameLanes fieldDryL, fieldDryR, waveDryL, waveDryR;
+    // Each voice's bus after its gate, before the master.
+    FrameLanes reactorBus, fieldL, fieldR, waveL, waveR, anomalyL, anomalyR, glowwormL, glowwormR;
+    FrameLanes outL, outR;
+};
+
+struct ChunkKernel {
+    const char* name;
+    void (*modulators)(const ModulatorPhaseLanes& phases, ModulatorLanes& out);
+    void (*voices)(const ChunkInput& in, ChunkOutput& out);
+};
+
+extern const ChunkKernel sse2ChunkKernel;
+extern const ChunkKernel avx2ChunkKernel;
+
+} // namespace slm::synth

@@ -1,0 +1,329 @@
+#pragma once
+
+// The body of every chunk kernel, included once by each kernel's own
+// translation unit and compiled there for its instruction set. Everything
+// here has internal linkage, so no copy built for a wider instruction set can
+// stand in for the baseline one at link time.
+
+#include "engine/ChunkKernel.h"
+#include "math/Lanes.h"
+#include "math/Pow.h"
+#include "math/SineLanes.h"
+#include "math/Tanh.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+#include <numbers>
+
+namespace {
+
+using namespace slm::synth;
+using V = Doubles<chunkFrames>;
+
+constexpr double pi = std::numbers::pi;
+constexpr double twoPi = 2.0 * std::numbers::pi;
+
+[[gnu::always_inline]] inline V load(const FrameLanes& lanes)
+{
+    V v;
+    std::memcpy(&v, lanes.v, sizeof v);
+    return v;
+}
+
+[[gnu::always_inline]] inline void store(FrameLanes& lanes, V v) { std::memcpy(lanes.v, &v, sizeof v); }
+
+// Correctly rounded in every lane, as std::sqrt.
+[[gnu::always_inline]] inline V squareRoot(V x)
+{
+#if defined(__AVX__)
+    __m256d packed;
+    std::memcpy(&packed, &x, sizeof x);
+    packed = _mm256_sqrt_pd(packed);
+    std::memcpy(&x, &packed, sizeof x);
+#else
+    __m128d halves[2];
+    std::memcpy(halves, &x, sizeof x);
+    halves[0] = _mm_sqrt_pd(halves[0]);
+    halves[1] = _mm_sqrt_pd(halves[1]);
+    std::memcpy(&x, halves, sizeof x);
+#endif
+    return x;
+}
+
+[[gnu::always_inline]] inline V unit(V sineValue) { return (sineValue + 1.0) / 2.0; }
+
+// std::min, std::max and std::clamp lane by lane, NaN cases included.
+[[gnu::always_inline]] inline V minimum(V a, double b) { return select(b < a, splat<V>(b), a); }
+[[gnu::always_inline]] inline V maximum(V a, double b) { return select(a < b, splat<V>(b), a); }
+[[gnu::always_inline]] inline V clamped(V v, double lo, double hi)
+{
+    return select(v < lo, splat<V>(lo), select(hi < v, splat<V>(hi), v));
+}
+
+[[gnu::always_inline]] inline MaskOf<V> sounding(const FrameLanes& active) { return load(active) > 0.5; }
+
+// The expressions below keep the voices' own order of operations, term for
+// term, so the render sounds as it did before it was split into chunks.
+
+void modulatorLanes(const ModulatorPhaseLanes& p, ModulatorLanes& out)
+{
+    const V macro = load(p.macro);
+    store(out.M1, unit(sineLanes(macro)));
+    store(out.M2, unit(sineLanes(load(p.macroSecondary) + 1.2)));
+    store(out.M3, unit(sineLanes(load(p.macroTertiary) + 2.4)));
+    store(out.MD, sineLanes(0.5 * macro + 0.6));
+    store(out.LA, unit(sineLanes(load(p.longFormA))));
+    store(out.LB, unit(sineLanes(load(p.longFormB) + 1.11)));
+    store(out.LC, unit(sineLanes(load(p.longFormC) + 2.03)));
+    store(out.LD, unit(sineLanes(load(p.longFormD) + 0.47)));
+    store(out.BR, sineLanes(load(p.breath)));
+    store(out.DR, sineLanes(load(p.drift)));
+}
+
+struct Stereo {
+    V L, R;
+};
+
+V reactorLanes(const ChunkInput& in)
+{
+    const ModulatorLanes& m = in.m;
+    const V tone = sineLanes(load(in.reactor40)) + 0.42 * sineLanes(load(in.reactor80))
+        + 0.24 * sineLanes(load(in.reactor120)) + 0.11 * sineLanes(load(in.reactor200))
+        + 0.045 * sineLanes(load(in.reactor320));
+    const V longForm = 0.93 + 0.11 * load(m.LA) - 0.03 * load(m.LC);
+    const V drift = 0.92 + 0.08 * (load(m.DR) + 1.0) / 2.0;
+    const V breath = 0.82 + 0.18 * (load(m.BR) + 1.0) / 2.0;
+    const V macro = 0.82 + 0.2 * load(m.M1) + 0.08 * load(m.M3);
+    return longForm * drift * breath * macro * in.reactorLevel * tone;
+}
+
+void fieldLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
+{
+    const ModulatorLanes& m = in.m;
+    const V tone = 0.72 * sineLanes(load(in.fieldA)) + 0.38 * sineLanes(load(in.fieldB))
+        + 0.24 * sineLanes(load(in.fieldC)) + 0.12 * sineLanes(load(in.fieldD));
+    const V longForm = 0.92 + 0.14 * load(m.LB);
+    const V pulse = 0.58 + 0.42 * (sineLanes(load(in.fieldPulse)) + 1.0) / 2.0;
+    const V macro = 0.68 + 0.3 * (1.0 - load(m.M1)) + 0.2 * load(m.M2);
+    const V mono = longForm * pulse * macro * in.fieldLevel * tone;
+
+    const V p = 0.72 * sineLanes(load(in.fieldMotion));
+    const V dryL = mono * squareRoot((1.0 - p) / 2.0);
+    const V dryR = mono * squareRoot((1.0 + p) / 2.0);
+    store(out.fieldDryL, dryL);
+    store(out.fieldDryR, dryR);
+    result = {0.74 * dryL + 0.26 * load(in.fieldTapL), 0.68 * dryR + 0.32 * load(in.fieldTapR)};
+}
+
+void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
+{
+    const ModulatorLanes& m = in.m;
+    const V a = load(in.waveA);
+    const V b = load(in.waveB);
+    const V c = load(in.waveC);
+    const V d = load(in.waveD);
+    const V e = load(in.waveE);
+    const V toneL = 0.28 * sineLanes(a) + 0.21 * sineLanes(b) + 0.15 * sineLanes(c) + 0.1 * sineLanes(d)
+        + 0.055 * sineLanes(e) + 0.15 * load(in.noiseL);
+    const V toneR = 0.24 * sineLanes(a + 0.41) + 0.19 * sineLanes(b + 0.77) + 0.17 * sineLanes(c + 1.1)
+        + 0.09 * sineLanes(d + 1.57) + 0.06 * sineLanes(e + 2.03) + 0.15 * load(in.noiseR);
+
+    const V longForm = 0.86 + 0.26 * load(m.LC);
+    const V shimmer = 0.72 + 0.28 * (sineLanes(load(in.waveShimmer)) + 1.0) / 2.0;
+    const V tide = 0.18 + 0.82 * (sineLanes(load(in.waveTide)) + 1.0) / 2.0;
+    const V macro = 0.42 + 0.38 * load(m.M1) + 0.28 * load(m.M2) + 0.18 * load(m.M3);
+    const V C = longForm * shimmer * tide * macro * in.waveLevel;
+
+    const V motion = sineLanes(load(in.waveMotion));
+    const V dryL = C * (0.72 + 0.28 * (1.0 - motion) / 2.0) * toneL;
+    const V dryR = C * (0.72 + 0.28 * (1.0 + motion) / 2.0) * toneR;
+    store(out.waveDryL, dryL);
+    store(out.waveDryR, dryR);
+    const V tapL = load(in.waveTapL);
+    const V tapR = load(in.waveTapR);
+    result = {0.72 * dryL + 0.19 * tapL - 0.09 * tapR, 0.72 * dryR + 0.19 * tapR - 0.09 * tapL};
+}
+
+Stereo filamentLanes(const ChunkInput& in)
+{
+    const V fb = load(in.filamentBreath);
+    const V breathSine = sineLanes(fb);
+    const V burstSine = sineLanes(2.37 * fb + 0.91);
+    const V a = sineLanes(load(in.filamentA));
+    const V b = sineLanes(load(in.filamentB) + 0.41);
+    const V c = sineLanes(load(in.filamentC) + 1.17);
+    const V d = sineLanes(load(in.filamentD) + 0.73);
+    const V e = sineLanes(load(in.filamentE) + 1.61);
+    const V f = sineLanes(load(in.filamentF) + 2.27);
+    const V sideL = sineLanes(0.47 * fb);
+    const V sideR = sineLanes(0.53 * fb + 1.2);
+    const V breath = (breathSine + 1.0) / 2.0;
+    // max(burstSine, 0) as std::max has it: a NaN stays.
+    const V burst = wholePower<7>(select(burstSine < 0.0, V{}, burstSine));
+    const V low = (0.22 + 0.78 * breath) * (0.34 * a + 0.27 * b + 0.2 * c);
+    const V high = (burst + 0.35) * in.filamentBrightness * (0.9 + 0.18 * load(in.m.LD))
+        * (0.13 * d + 0.085 * e + 0.05 * f);
+    const V filament = in.filamentLevel * (low + high);
+
+    const V p = 0.86 * sineLanes(load(in.filamentMotion));
+    return {(0.94 + 0.06 * sideL) * squareRoot((1.0 - p) / 2.0) * filament,
+            (0.94 + 0.06 * sideR) * squareRoot((1.0 + p) / 2.0) * filament};
+}
+
+Stereo glowwormLanes(const ChunkInput& in)
+{
+    const GlowwormLanes& s = in.glowworm;
+    const GlowwormConstants& k = in.glowwormBlock;
+    const V n = load(s.index);
+    const V P = load(s.pulse);
+    const V p = n / load(s.duration);
+
+    const V attack = minimum(p / 0.12, 1.0);
+    const V release = select(p < k.releaseStart, splat<V>(1.0),
+                             powerLanes(maximum(1.0 - (p - k.releaseStart) / k.releaseLength, 0.0), 1.25));
+    const V attackSine = sineLanes(attack * pi / 2.0);
+    const V headSine = sineLanes(pi * p);
+    const V bodyEnvelope = release * attackSine;
+    const V headEnvelope = powerLanes(maximum(headSine, 0.0), 0.54);
+    const V trailEnvelope =
+        k.trailGain * clamped((p - 0.045) / 0.14, 0.0, 1.0) * powerLanes(maximum(1.0 - p, 0.0), 0.48);
+
+    const V h = load(s.head);
+    const V b1 = load(s.bodyA);
+    const V b2 = load(s.bodyB);
+    const V t1 = load(s.trailA);
+    const V t2 = load(s.trailB);
+    const V w = sineLanes(P);
+    const V chirpSine = sineLanes(1.51 * h + 0.83);
+    const V tremoloSine = sineLanes(0.91 * P);
+    const V trail1 = sineLanes(t1 + 1.3);
+    const V trail2 = sineLanes(t2 + 2.1);
+    const V trailDrive = sineLanes(0.5 * t2 + 0.44);
+    const V head1 = sineLanes(h);
+    const V head2 = sineLanes(1.997 * h + 0.31);
+    const V head3 = sineLanes(3.011 * h + 1.17);
+    const V body1 = sineLanes(b1);
+    const V body2 = sineLanes(b2 + 0.72);
+    const V body3 = sineLanes(2.0 * b1 + 0.21);
+    const V chirp = k.chirpGain * wholePower<6>(maximum(w, 0.0)) * chirpSine;
+    const V tremolo = 0.6 + 0.4 * (tremoloSine + 1.0) / 2.0;
+
+    const V trail = 0.34 * trail1 + 0.2 * trail2 + 0.12 * tanhLanes(2.0 * trailDrive);
+    const V head = 0.28 * head1 + k.headDriveMix * tanhLanes(2.2 * head2 + 0.72 * head3);
+    const V body = 0.62 * body1 + k.bodyDriveMix * tanhLanes(1.8 * body2 + 0.65 * body3);
+
+    const V fadeIn = sineLanes(minimum(n / k.edgeFade, 1.0) * pi / 2.0);
+    const V fadeOut = sineLanes(minimum(load(s.remaining) / k.edgeFade, 1.0) * pi / 2.0);
+
+    const V mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
+    const V voice = tanhLanes(1.15 * (0.92 + 0.06 * load(in.m.LA) + 0.08 * load(in.m.LC)) * tremolo * k.activityGain
+                              * load(s.intensity) * k.level * fadeIn * fadeOut * mix);
+
+    const V position = clamped(k.panStartWeight * load(s.panStart)
+                                   + k.panTravelWeight * (2.0 * p - 1.0) * load(s.direction),
+                               -0.98, 0.98);
+    const auto active = sounding(s.active);
+    return {select(active, k.masterGain * squareRoot((1.0 - position) / 2.0) * voice, V{}),
+            select(active, k.masterGain * squareRoot((1.0 + position) / 2.0) * voice, V{})};
+}
+
+Stereo anomalyLanes(const ChunkInput& in)
+{
+    const AnomalyLanes& s = in.anomaly;
+    const V t = load(s.index) / load(s.duration);
+    const V e = powerLanes(maximum(sineLanes(pi * t), 0.0), 1.7);
+    const V flutter = 0.78 + 0.22 * (sineLanes(load(s.flutter)) + 1.0) / 2.0;
+    const V a = sineLanes(load(s.phaseA));
+    const V b = sineLanes(load(s.phaseB) + 0.37);
+    const V c = sineLanes(load(s.phaseC) + 1.08);
+    const V p = sineLanes(twoPi * 0.72 * t + load(s.panBias));
+    const V g = (0.9 + 0.22 * load(in.m.LB) * load(in.m.LD)) * flutter * e * load(s.intensity) * in.anomalyLevel
+        * (0.54 * a + 0.30 * b + 0.16 * c);
+    const auto active = sounding(s.active);
+    return {select(active, squareRoot((1.0 - 0.82 * p) / 2.0) * g, V{}),
+            select(active, squareRoot((1.0 + 0.82 * p) / 2.0) * g, V{})};
+}
+
+Stereo chimeLanes(const ChunkInput& in)
+{
+    const ChimeLanes& s = in.chime;
+    const V P = load(s.presence);
+    const V X = load(s.crossing);
+    const V I = load(s.impact);
+    const V sub = load(s.sub);
+    const V body = load(s.body);
+    const V ring = load(s.ring);
+    const V air = load(s.air);
+    const V sub1 = sineLanes(sub);
+    const V sub2 = sineLanes(0.502 * sub + 0.73);
+    const V body1 = sineLanes(body + 0.21);
+    const V body2 = sineLanes(0.503 * body + 1.11);
+    const V hr = sineLanes(ring + 0.64);
+    const V ha = sineLanes(air + 1.37);
+    const V breathSine = sineLanes(0.31 * load(in.filamentBreath));
+    const V strikeBody = sineLanes(1.003 * body);
+    const V strikeRing = sineLanes(0.997 * ring);
+    const V strikeAir = sineLanes(1.009 * air);
+    const V hs = 0.78 * sub1 + 0.28 * sub2;
+    const V hb = 0.48 * body1 + 0.25 * body2;
+    const V swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (breathSine + 1.0) / 2.0);
+    const V strike = tanhLanes(1.28 * (0.86 * strikeBody + 0.24 * strikeRing + 0.07 * strikeAir));
+    const V x =
+        tanhLanes(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
+
+    const V p = sineLanes(1.37 * load(in.filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
+    const auto audible = sounding(s.audible);
+    return {select(audible, 0.7 * x * squareRoot((1.0 - p) / 2.0), V{}),
+            select(audible, 0.7 * x * squareRoot((1.0 + p) / 2.0), V{})};
+}
+
+// A NaN frame, before its voice is reset at the end of the block, plays as silence.
+[[gnu::always_inline]] inline V playable(V x) { return select(x == x, x, V{}); }
+
+void voiceLanes(const ChunkInput& in, ChunkOutput& out)
+{
+    Stereo field, wave;
+    fieldLanes(in, out, field);
+    waveLanes(in, out, wave);
+    const Stereo filament = filamentLanes(in);
+    const V reactorBus = reactorLanes(in) * load(in.gateReactor);
+
+    const V gateField = load(in.gateField);
+    const V gateWave = load(in.gateWave);
+    const V gateAnomaly = load(in.gateAnomaly);
+    const V gateGlowworm = load(in.gateGlowworm);
+    const V fieldL = field.L * gateField;
+    const V fieldR = field.R * gateField;
+    const V waveL = (wave.L + filament.L) * gateWave;
+    const V waveR = (wave.R + filament.R) * gateWave;
+    const Stereo anomaly = in.anomalySounds ? anomalyLanes(in) : Stereo{};
+    const Stereo glowworm = in.glowwormSounds ? glowwormLanes(in) : Stereo{};
+    const Stereo chime = in.chimeSounds ? chimeLanes(in) : Stereo{};
+    const V anomalyL = anomaly.L * gateAnomaly;
+    const V anomalyR = anomaly.R * gateAnomaly;
+    const V glowwormL = (glowworm.L + chime.L) * gateGlowworm;
+    const V glowwormR = (glowworm.R + chime.R) * gateGlowworm;
+
+    // Two-stage master: the glowworm bus joins after the first saturation,
+    // so the drive does not apply to it. |out| never exceeds 1.
+    const V drive = 0.88 + 0.12 * (load(in.m.MD) + 1.0) / 2.0;
+    const V innerL = tanhLanes(drive * (reactorBus + fieldL + waveL + anomalyL));
+    const V innerR = tanhLanes(drive * (reactorBus + fieldR + waveR + anomalyR));
+    const V g = load(in.startupGain);
+    const V t = load(in.transportGain);
+    store(out.outL, playable(tanhLanes(0.92 * (innerL + glowwormL)) * g * t));
+    store(out.outR, playable(tanhLanes(0.92 * (innerR + glowwormR)) * g * t));
+
+    store(out.reactorBus, reactorBus);
+    store(out.fieldL, fieldL);
+    store(out.fieldR, fieldR);
+    store(out.waveL, waveL);
+    store(out.waveR, waveR);
+    store(out.anomalyL, anomalyL);
+    store(out.anomalyR, anomalyR);
+    store(out.glowwormL, glowwormL);
+    store(out.glowwormR, glowwormR);
+}
+
+} // namespace
