@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QSizeF>
 #include <qopengl.h>
 
 #include <memory>
@@ -20,6 +21,9 @@ public:
     ~GLClockTarget();
     GLClockTarget(const GLClockTarget&) = delete;
     GLClockTarget& operator=(const GLClockTarget&) = delete;
+
+    // The pixels that hold `size` points at `scale` pixels per point.
+    static QSize pixelSizeFor(QSizeF size, double scale);
 
     // (Re)creates the framebuffers when the size changes; false if they are incomplete.
     bool ensure(QSize pixelSize);
