@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -43,6 +44,14 @@ void drawChaosClock(DisplayList& list, const QDateTime& date, QSizeF size)
 FramePacer::Time steadyNow()
 {
     return std::chrono::duration_cast<FramePacer::Time>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+// All threads': the rasteriser's own threads draw the clock too.
+CpuBudget::Time processCpuTime()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
 }
 
 } // namespace
@@ -167,6 +176,7 @@ QSGNode* ChaosClockItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
     // is synchronised before the item hears of the expose.
     if (!windowShowing()) {
         m_pacer.restart();
+        m_budget.restart();
         return old;
     }
     const FramePacer::Time now = steadyNow();
@@ -217,6 +227,13 @@ QSGNode* ChaosClockItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
     }
     m_renderScale = m_rendering.renderScale;
     m_pacer.setMaxFramesPerSecond(m_rendering.maxFramesPerSecond);
+    if (m_rendering.maxCoreShare > 0) {
+        m_budget.setCoreShare(m_rendering.maxCoreShare);
+        m_budget.frameDrawn(now, processCpuTime());
+        m_pacer.setMinimumInterval(m_budget.minimumInterval());
+    } else {
+        m_pacer.setMinimumInterval({});
+    }
     // The clock never stands still: ask for the next frame.
     requestFrameAfter(m_pacer.untilNextFrame(now));
     return node;

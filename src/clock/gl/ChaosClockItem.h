@@ -2,6 +2,7 @@
 
 #include "clock/gl/ClockFrameSource.h"
 #include "clock/gl/ClockQuality.h"
+#include "clock/gl/CpuBudget.h"
 #include "clock/gl/FramePacer.h"
 #include "clock/gl/X11CoverWatch.h"
 
@@ -25,8 +26,9 @@
 // painted with QPainter into an image (slow at large sizes).
 //
 // On a software rasteriser (or when asked for reduced quality) the frame is
-// drawn at a fraction of the device pixels, scaled up smoothly, and at most
-// 30 times a second; see ClockQuality.h.
+// drawn at a fraction of the device pixels, scaled up smoothly, at most 30
+// times a second and less often if the process would take most of a core;
+// see ClockQuality.h.
 //
 // The display list is built on the render thread, just before the window
 // renders: the sync step, which blocks the GUI thread, only records the
@@ -83,6 +85,7 @@ private:
 
     // Render thread, in the sync step.
     FramePacer m_pacer;
+    CpuBudget m_budget;
     ClockRendering m_rendering;
     bool m_openGLFailed = false;
 };

@@ -35,13 +35,16 @@ struct ClockRendering {
     double renderScale = 1.0;
     // 0: a frame at every display refresh.
     double maxFramesPerSecond = 0.0;
+    // Of one core, for the whole process: frames are spaced out further when
+    // they cost more (CpuBudget). 0: no budget.
+    double maxCoreShare = 0.0;
 
     bool operator==(const ClockRendering&) const = default;
 };
 
-inline constexpr ClockRendering fullClockRendering{1.0, 0.0};
-// Measured on llvmpipe at 1920x1080: about a quarter of the pixels at
-// 30 frames per second keeps the whole program within one core.
-inline constexpr ClockRendering reducedClockRendering{0.5, 30.0};
+inline constexpr ClockRendering fullClockRendering{1.0, 0.0, 0.0};
+// A quarter of the pixels, at most 30 frames a second, and never more than
+// 90 % of a core for the whole program, so the mixer stays fluid beside it.
+inline constexpr ClockRendering reducedClockRendering{0.5, 30.0, 0.9};
 
 ClockRendering chooseClockRendering(ClockQualityMode mode, bool softwareRasteriser);

@@ -19,7 +19,8 @@ bool FramePacer::beginFrame(Time now)
     if (m_started && now < m_due - m_tolerance)
         return false;
     // More than an interval late: start the rhythm again from now.
-    m_due = m_started && now - m_due < m_interval ? m_due + m_interval : now + m_interval;
+    const Time step = interval();
+    m_due = m_started && now - m_due < step ? m_due + step : now + step;
     m_started = true;
     return true;
 }

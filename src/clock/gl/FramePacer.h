@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 
 // Caps a frame rate. Given the time of each chance to draw (a display
@@ -16,8 +17,13 @@ public:
 
     // A different cap restarts the rhythm; the same one leaves it alone.
     void setMaxFramesPerSecond(double maxFramesPerSecond);
+    // Spaces frames further apart than the cap, without restarting the rhythm
+    // (a CPU budget's answer); zero for none.
+    void setMinimumInterval(Time interval) { m_minimum = interval; }
+
     bool isCapped() const { return m_interval > Time::zero(); }
-    Time interval() const { return m_interval; }
+    // Between frames: the cap's, or the minimum if that is longer.
+    Time interval() const { return std::max(m_interval, m_minimum); }
 
     // Whether to draw at `now`; a true answer counts the frame as drawn.
     bool beginFrame(Time now);
@@ -28,6 +34,7 @@ public:
 
 private:
     Time m_interval{0};
+    Time m_minimum{0};
     // A chance this close before the due time draws: display refreshes and
     // timers jitter by a millisecond or two.
     Time m_tolerance{0};

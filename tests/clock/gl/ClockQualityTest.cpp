@@ -34,7 +34,10 @@ TEST(ClockQuality, AutomaticReducesOnlyOnSoftwareAndAnExplicitModeWinsEverywhere
     EXPECT_GT(reducedClockRendering.renderScale, 0.0);
     EXPECT_GE(reducedClockRendering.maxFramesPerSecond, 24.0);
     EXPECT_EQ(fullClockRendering.renderScale, 1.0);
+    EXPECT_GT(reducedClockRendering.maxCoreShare, 0.0);
+    EXPECT_LE(reducedClockRendering.maxCoreShare, 1.0);
     EXPECT_EQ(fullClockRendering.maxFramesPerSecond, 0.0);
+    EXPECT_EQ(fullClockRendering.maxCoreShare, 0.0);
 }
 
 TEST(ClockQuality, ReadsTheThreeNamesLeniently)
