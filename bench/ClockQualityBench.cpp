@@ -16,7 +16,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <memory>
 
 namespace {
 
@@ -29,10 +28,12 @@ double processCpuMs()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+// Left to the end of the process on purpose: destroyed after the application
+// object, its context would crash the exit.
 GLOffscreenClockRenderer* offscreen()
 {
-    static std::unique_ptr<GLOffscreenClockRenderer> renderer = std::make_unique<GLOffscreenClockRenderer>();
-    return renderer.get();
+    static auto* renderer = new GLOffscreenClockRenderer();
+    return renderer;
 }
 
 // state.range(0): the render scale in percent.
