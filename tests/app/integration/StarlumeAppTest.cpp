@@ -533,18 +533,6 @@ TEST_F(StarlumeAppTest, ReportsTheClockFrameRateWithTheQualityTheEnvironmentAsks
     EXPECT_EQ(line.captured(4), QStringLiteral("1.00"));
 }
 
-TEST_F(StarlumeAppTest, AnUnknownClockQualitySaysSoOnceAndRuns)
-{
-    start();
-    StarlumeApp app(*session, StarlumeApp::Size::small, {},
-                    {{QStringLiteral("STARLUME_CLOCK_QUALITY"), QStringLiteral("ultra")}});
-    EXPECT_NE(launch(app), 0u);
-    EXPECT_EQ(app.process().state(), QProcess::Running);
-    const QStringList errors = app.errorLines();
-    ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(errors[0].contains(QStringLiteral("STARLUME_CLOCK_QUALITY \"ultra\""))) << errors[0].toStdString();
-}
-
 TEST(StarlumeWithoutDisplayTest, SaysSoInOneLine)
 {
     QProcess app;
