@@ -8,7 +8,7 @@
 
 #if __has_include("support/PulseServer.h")
 
-#include "control/PulseDeviceControl.h"
+#include "pulse/PulseDeviceControl.h"
 #include "control/SLMSystemOutputVolume.h"
 #include "support/PulseServer.h"
 

@@ -1,7 +1,7 @@
 #include "app/MprisService.h"
 
 #include "app/MprisAdaptors.h"
-#include "app/StreamVolume.h"
+#include "control/StreamVolume.h"
 #include "control/SLMAudioPresetManager.h"
 #include "engine/SLMAudioEngine.h"
 

@@ -5,11 +5,14 @@
 #include "control/SLMAudioPresetManager.h"
 #include "engine/SLMAudioEngine.h"
 
+#include <QLoggingCategory>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
 #include <QtQml/qqmlextensionplugin.h>
+
+Q_LOGGING_CATEGORY(lcMixerWindow, "starlume.app.mixer")
 
 Q_IMPORT_QML_PLUGIN(Starlume_ConsolePlugin)
 
@@ -52,7 +55,7 @@ std::unique_ptr<QQuickWindow> SLMMixerWindowController::createWindow(SLMAudioEng
                                                {QStringLiteral("presetManager"), QVariant::fromValue<QObject*>(presetManager)}}));
     auto* window = qobject_cast<QQuickWindow*>(object.get());
     if (!window) {
-        qWarning("Starlume: the mixer window could not be created: %s", qPrintable(component.errorString()));
+        qCWarning(lcMixerWindow, "the mixer window could not be created: %s", qPrintable(component.errorString()));
         return nullptr;
     }
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);

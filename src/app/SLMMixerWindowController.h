@@ -19,9 +19,6 @@ class SLMMixerWindowController : public QObject {
     Q_PROPERTY(QQuickWindow* mixerWindow READ mixerWindow NOTIFY mixerWindowChanged)
 
 public:
-    static constexpr int designWidth = 1226;
-    static constexpr int designHeight = 760;
-
     explicit SLMMixerWindowController(QQmlEngine& qml, QObject* parent = nullptr);
     ~SLMMixerWindowController() override;
 

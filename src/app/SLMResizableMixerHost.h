@@ -4,6 +4,8 @@
 #include <QQuickItem>
 #include <QSizeF>
 
+#include "console/ConsoleBoard.h"
+
 class SLMAudioEngine;
 Q_MOC_INCLUDE("engine/SLMAudioEngine.h")
 
@@ -16,8 +18,9 @@ class SLMResizableMixerHost : public QQuickItem {
     Q_PROPERTY(double contentScale READ contentScale NOTIFY contentScaleChanged)
 
 public:
-    static constexpr double designWidth = 1226;
-    static constexpr double designHeight = 760;
+    // The console board's own size, which the window starts at.
+    static constexpr double designWidth = ConsoleBoard::naturalWidth;
+    static constexpr double designHeight = ConsoleBoard::naturalHeight;
     // Below this the console's text is unreadable; a smaller window clips it.
     static constexpr double minimumScale = 0.45;
 

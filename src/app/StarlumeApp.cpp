@@ -11,7 +11,7 @@
 #include "app/ScreenSaverInhibitor.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
-#include "app/StreamVolume.h"
+#include "control/StreamVolume.h"
 #include "app/WindowActivation.h"
 #include "clock/gl/ChaosClockItem.h"
 #include "engine/SLMAudioEngine.h"

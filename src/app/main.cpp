@@ -1,8 +1,8 @@
 #include "app/ObservedAudioOutput.h"
-#include "app/PulseStreamVolume.h"
+#include "pulse/PulseStreamVolume.h"
 #include "app/StarlumeApp.h"
-#include "control/PulseDeviceControl.h"
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseDeviceControl.h"
+#include "pulse/PulseAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
 
 #include <cstdio>

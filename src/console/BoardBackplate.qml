@@ -1,5 +1,6 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
-import Starlume.Console
 
 // The brushed metal behind the whole board: a dark gradient crossed by 28
 // faint horizontal stripes, alternately lighter and darker.
@@ -17,6 +18,7 @@ Item {
     Repeater {
         model: 28
         Rectangle {
+            required property int index
             y: index * (root.height - 1) / 27
             width: root.width
             height: 1

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -17,6 +19,7 @@ Item {
             { "right": true, "bottom": true, "angle": 71 }
         ]
         DomedHead {
+            required property var modelData
             width: root.headSize
             height: root.headSize
             x: (modelData.right ? root.width - root.centreInset : root.centreInset) - width / 2

@@ -32,7 +32,8 @@ Item {
             text: "EVOLUTION LOCKED"
             color: Qt.rgba(0.58, 0.92, 1.0, 1)
             glowColor: ConsoleTheme.iceBlue
-            family: Qt.application.font.family
+            // Qt 6.4's type information omits the application font.
+            family: Qt.application.font.family // qmllint disable
             pixelSize: 9
             weight: Font.Bold
             letterSpacing: 1.2

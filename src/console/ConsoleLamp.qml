@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -16,6 +18,7 @@ Item {
     Repeater {
         model: root.lit ? [7, 4] : []
         Rectangle {
+            required property var modelData
             anchors.centerIn: parent
             width: root.width + 2 * modelData
             height: width

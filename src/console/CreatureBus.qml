@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -8,8 +10,8 @@ HardwarePanelSurface {
     id: root
 
     required property ConsoleBoard board
-    readonly property QtObject parameters: board.parameters
-    readonly property QtObject meters: board.meters
+    readonly property var parameters: board.parameters
+    readonly property var meters: board.meters
     readonly property var glow: board.glowMaster
     readonly property real masterDB: parameters ? parameters.glowwormMasterDB : glow.defaultValue
 

@@ -7,7 +7,7 @@ Column {
     id: root
 
     required property var control
-    required property QtObject parameters
+    required property var parameters
     readonly property real level: parameters ? parameters[control.level] : 0
 
     spacing: 8

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -42,7 +44,8 @@ Item {
         visible: root.text.length > 0
         layer.enabled: visible
         layer.smooth: true
-        layer.textureSize: Qt.size(Math.max(1, Math.ceil(width / downsample)),
+        // Whole numbers already; the linter only sees Qt.size's real type.
+        layer.textureSize: Qt.size(Math.max(1, Math.ceil(width / downsample)), // qmllint disable
                                    Math.max(1, Math.ceil(height / downsample)))
         // The wide halo starts from outlined glyphs, so the thin strokes of a
         // small font carry enough light into the blur.

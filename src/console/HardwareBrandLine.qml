@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -21,6 +23,7 @@ Item {
         Repeater {
             model: root.letters
             Text {
+                required property var modelData
                 width: root.width / root.letters.length
                 height: root.height
                 horizontalAlignment: Text.AlignHCenter

@@ -8,8 +8,8 @@ HardwarePanelSurface {
     id: root
 
     required property ConsoleBoard board
-    readonly property QtObject output: board.systemOutput
-    readonly property QtObject meters: board.meters
+    readonly property var output: board.systemOutput
+    readonly property var meters: board.meters
     readonly property var fader: board.masterFader
 
     objectName: "masterStrip"

@@ -7,7 +7,7 @@ import Starlume.Console
 AbstractButton {
     id: root
 
-    implicitWidth: Math.max(label.implicitWidth + 14, 44)
+    implicitWidth: Math.max(contentItem.implicitWidth + 14, 44)
     implicitHeight: 16
     padding: 0
     focusPolicy: Qt.TabFocus
@@ -23,7 +23,6 @@ AbstractButton {
         }
     }
     contentItem: Text {
-        id: label
         text: root.text
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -11,6 +13,7 @@ Item {
     Repeater {
         model: [[false, false], [true, false], [false, true], [true, true]]
         DomedHead {
+            required property var modelData
             width: root.headSize
             height: root.headSize
             x: (modelData[0] ? root.width - root.inset : root.inset) - width / 2

@@ -8,7 +8,7 @@ AbstractButton {
 
     property bool lit: false
 
-    implicitWidth: label.implicitWidth + 20
+    implicitWidth: contentItem.implicitWidth + 20
     implicitHeight: 22
     padding: 0
     hoverEnabled: true
@@ -49,7 +49,6 @@ AbstractButton {
         }
     }
     contentItem: Text {
-        id: label
         text: root.text
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter

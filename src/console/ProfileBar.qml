@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -8,7 +10,7 @@ HardwarePanelSurface {
     id: root
 
     required property ConsoleBoard board
-    readonly property QtObject manager: board.presetManager
+    readonly property var manager: board.presetManager
     readonly property string activeID: manager ? manager.activeID : ""
     readonly property var presets: manager ? manager.presets : []
     readonly property bool saveFailing: manager ? manager.saveFailing : false

@@ -6,7 +6,7 @@ HardwarePanelSurface {
     id: root
 
     required property ConsoleBoard board
-    readonly property QtObject spectrum: board.spectrum
+    readonly property var spectrum: board.spectrum
 
     objectName: "spectrumSection"
     cornerRadius: 8

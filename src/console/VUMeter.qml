@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -29,6 +31,8 @@ Item {
         Repeater {
             model: ["0", "-6", "-12", "-24", "-40", "-60"]
             Text {
+                required property int index
+                required property var modelData
                 // Spread evenly, not at their dB positions.
                 y: index * (scaleColumn.height - implicitHeight) / 5
                 width: scaleColumn.width
@@ -68,6 +72,7 @@ Item {
         Repeater {
             model: 13
             Rectangle {
+                required property int index
                 y: index * (body.height - 1) / 12
                 width: body.width
                 height: 1

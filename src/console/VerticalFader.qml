@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Starlume.Console
 
@@ -95,6 +97,7 @@ Item {
     Repeater {
         model: 11
         Item {
+            required property int index
             readonly property bool major: index % 5 === 0
             readonly property real tickWidth: major ? 12 : 7
             y: index * (root.height - 1) / 10
@@ -150,6 +153,7 @@ Item {
         Repeater {
             model: [-10, -6, 6, 10]
             Item {
+                required property var modelData
                 x: 4
                 y: cap.height / 2 + modelData - 1
                 width: cap.width - 8

@@ -8,8 +8,8 @@ HardwarePanelSurface {
     id: root
 
     required property var strip
-    required property QtObject parameters
-    required property QtObject meters
+    required property var parameters
+    required property var meters
 
     readonly property real level: parameters ? parameters[strip.level] : 0
 

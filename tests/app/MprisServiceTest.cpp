@@ -2,7 +2,7 @@
 
 #include "PrivateSessionBus.h"
 #include "app/ScreenAwakePolicy.h"
-#include "app/StreamVolume.h"
+#include "control/StreamVolume.h"
 #include "control/MemoryDeviceControl.h"
 #include "control/SLMAudioPresetManager.h"
 #include "engine/OfflineAudioOutput.h"

@@ -1,4 +1,4 @@
-#include "control/PulseDeviceControl.h"
+#include "pulse/PulseDeviceControl.h"
 #include "control/SLMSystemOutputVolume.h"
 #include "support/EventLoop.h"
 #include "support/PulseServer.h"

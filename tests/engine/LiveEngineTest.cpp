@@ -1,5 +1,5 @@
-#include "control/PulseDeviceControl.h"
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseDeviceControl.h"
+#include "pulse/PulseAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
 #include "support/EventLoop.h"
 #include "support/MonitorRecorder.h"

@@ -1,4 +1,4 @@
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseAudioOutput.h"
 #include "support/MonitorRecorder.h"
 #include "support/PulseServer.h"
 

@@ -1,90 +1,12 @@
-// The render path must never touch the heap. This executable counts every
-// allocation made on a thread while it is inside the render callback: it
-// replaces operator new, and (outside sanitizer builds, which intercept the C
-// allocator themselves) malloc and its relatives too.
+// The render path must never touch the heap: this executable counts every
+// allocation made on a thread while it is inside the render callback.
 
 #include "control/MemoryDeviceControl.h"
 #include "engine/OfflineAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
+#include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-
-thread_local bool insideRender = false;
-std::atomic<long> renderAllocations{0};
-
-void noteAllocation()
-{
-    if (insideRender)
-        renderAllocations.fetch_add(1, std::memory_order_relaxed);
-}
-
-} // namespace
-
-#if !defined(__SANITIZE_ADDRESS__)
-extern "C" {
-void* __libc_malloc(std::size_t);
-void* __libc_calloc(std::size_t, std::size_t);
-void* __libc_realloc(void*, std::size_t);
-void* __libc_memalign(std::size_t, std::size_t);
-
-void* malloc(std::size_t size)
-{
-    noteAllocation();
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size)
-{
-    noteAllocation();
-    return __libc_calloc(count, size);
-}
-void* realloc(void* p, std::size_t size)
-{
-    noteAllocation();
-    return __libc_realloc(p, size);
-}
-void* memalign(std::size_t alignment, std::size_t size)
-{
-    noteAllocation();
-    return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** out, std::size_t alignment, std::size_t size)
-{
-    noteAllocation();
-    *out = __libc_memalign(alignment, size);
-    return *out ? 0 : 12; // ENOMEM
-}
-void* aligned_alloc(std::size_t alignment, std::size_t size)
-{
-    noteAllocation();
-    return __libc_memalign(alignment, size);
-}
-}
-#endif
-
-void* operator new(std::size_t size)
-{
-    noteAllocation();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    noteAllocation();
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -95,21 +17,12 @@ public:
     void setRenderCallback(RenderCallback callback) override
     {
         OfflineAudioOutput::setRenderCallback([callback = std::move(callback)](std::uint32_t n, AudioBufferList buffers) {
-            insideRender = true;
+            slm::test::countAllocationsOnThisThread(true);
             callback(n, buffers);
-            insideRender = false;
+            slm::test::countAllocationsOnThisThread(false);
         });
     }
 };
-
-long allocationsWhile(const std::function<void()>& work)
-{
-    renderAllocations = 0;
-    insideRender = true;
-    work();
-    insideRender = false;
-    return renderAllocations.load();
-}
 
 } // namespace
 
@@ -117,19 +30,19 @@ TEST(RenderAllocation, TheCounterSeesAllocations)
 {
     // Through a volatile pointer, so the compiler cannot drop the pair.
     static void* volatile kept = nullptr;
-    EXPECT_GE(allocationsWhile([] {
+    EXPECT_GE(slm::test::allocationsDuring([] {
                   kept = new int(3);
                   delete static_cast<int*>(kept);
               }),
               1);
 #if !defined(__SANITIZE_ADDRESS__)
-    EXPECT_GE(allocationsWhile([] {
+    EXPECT_GE(slm::test::allocationsDuring([] {
                   kept = std::malloc(24);
                   std::free(kept);
               }),
               1);
 #endif
-    EXPECT_EQ(allocationsWhile([] {}), 0);
+    EXPECT_EQ(slm::test::allocationsDuring([] {}), 0);
 }
 
 TEST(RenderAllocation, RenderingEveryVoiceEventAndHandOffAllocatesNothing)
@@ -141,7 +54,7 @@ TEST(RenderAllocation, RenderingEveryVoiceEventAndHandOffAllocatesNothing)
     engine.setWallClock(29.0, 0);
     ASSERT_TRUE(engine.isRunning());
 
-    renderAllocations = 0;
+    slm::test::resetCountedAllocations();
     bool glowwormCalled = false, anomalySounded = false, silentReported = false;
     int metersDelivered = 0;
     // 21 s: the fade, glowworm calls, the first anomaly, the chime, a freeze,
@@ -169,7 +82,7 @@ TEST(RenderAllocation, RenderingEveryVoiceEventAndHandOffAllocatesNothing)
         glowwormCalled = glowwormCalled || engine.synthesisState().glowworm.active;
         anomalySounded = anomalySounded || engine.synthesisState().anomaly.active;
     }
-    EXPECT_EQ(renderAllocations.load(), 0);
+    EXPECT_EQ(slm::test::countedAllocations(), 0);
     EXPECT_TRUE(glowwormCalled);
     EXPECT_TRUE(anomalySounded);
     EXPECT_TRUE(silentReported);

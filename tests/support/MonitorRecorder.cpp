@@ -17,45 +17,14 @@ MonitorRecorder::MonitorRecorder(const QString& server, const QString& sink, uns
 {
 }
 
-MonitorRecorder::~MonitorRecorder()
-{
-    if (!m_loop.isRunning())
-        return;
-    {
-        PulseMainLoop::Locker locker(m_loop);
-        if (m_stream) {
-            pa_stream_set_read_callback(m_stream, nullptr, nullptr);
-            pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-            pa_stream_disconnect(m_stream);
-            pa_stream_unref(m_stream);
-        }
-        if (m_context) {
-            pa_context_set_state_callback(m_context, nullptr, nullptr);
-            pa_context_disconnect(m_context);
-            pa_context_unref(m_context);
-        }
-    }
-    m_loop.stop();
-}
-
 bool MonitorRecorder::start()
 {
-    if (!m_loop.start())
+    PulseMainLoop& loop = m_client.loop();
+    if (!loop.start())
         return false;
     const auto deadline = PulseMainLoop::Clock::now() + std::chrono::seconds(3);
-    PulseMainLoop::Locker locker(m_loop);
-    auto signal = [](auto*, void* loop) { static_cast<PulseMainLoop*>(loop)->signal(); };
-
-    m_context = pa_context_new(m_loop.api(), "starlume-test-recorder");
-    pa_context_set_state_callback(m_context, signal, &m_loop);
-    const QByteArray server = m_server.toUtf8();
-    if (pa_context_connect(m_context, server.constData(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        return false;
-    m_loop.waitUntil([this] {
-        const auto state = pa_context_get_state(m_context);
-        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-    }, deadline);
-    if (pa_context_get_state(m_context) != PA_CONTEXT_READY)
+    PulseMainLoop::Locker locker(loop);
+    if (!m_client.connect(m_server, "starlume-test-recorder", deadline))
         return false;
 
     // The source's own order, so that channel n is the sink's channel n:
@@ -65,10 +34,10 @@ bool MonitorRecorder::start()
         PulseMainLoop* loop;
         std::optional<pa_channel_map> map;
         bool done = false;
-    } sourceMap{&m_loop, std::nullopt};
+    } sourceMap{&loop, std::nullopt};
     const QByteArray sourceName = m_source.toUtf8();
     pa_operation* query = pa_context_get_source_info_by_name(
-        m_context, sourceName.constData(),
+        m_client.context(), sourceName.constData(),
         [](pa_context*, const pa_source_info* info, int eol, void* data) {
             auto* result = static_cast<SourceMap*>(data);
             if (info)
@@ -80,7 +49,7 @@ bool MonitorRecorder::start()
         },
         &sourceMap);
     if (query) {
-        m_loop.waitUntil([&] { return sourceMap.done; }, deadline);
+        loop.waitUntil([&] { return sourceMap.done; }, deadline);
         if (!sourceMap.done)
             pa_operation_cancel(query);
         pa_operation_unref(query);
@@ -88,11 +57,12 @@ bool MonitorRecorder::start()
     const pa_channel_map* map = sourceMap.map && sourceMap.map->channels == m_channels ? &*sourceMap.map : nullptr;
 
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, m_rate, static_cast<std::uint8_t>(m_channels)};
-    m_stream = pa_stream_new(m_context, "monitor", &sampleSpec, map);
-    if (!m_stream)
+    pa_stream* stream = pa_stream_new(m_client.context(), "monitor", &sampleSpec, map);
+    if (!stream)
         return false;
-    pa_stream_set_state_callback(m_stream, signal, &m_loop);
-    pa_stream_set_read_callback(m_stream, &MonitorRecorder::onRead, this);
+    m_client.adopt(stream);
+    pa_stream_set_state_callback(stream, &TestPulseClient::signalLoop, &loop);
+    pa_stream_set_read_callback(stream, &MonitorRecorder::onRead, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &sampleSpec));
@@ -100,13 +70,9 @@ bool MonitorRecorder::start()
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_NO_REMAP_CHANNELS
                                                       | PA_STREAM_NO_REMIX_CHANNELS);
     const QByteArray source = m_source.toUtf8();
-    if (pa_stream_connect_record(m_stream, source.constData(), &attr, flags) < 0)
+    if (pa_stream_connect_record(stream, source.constData(), &attr, flags) < 0)
         return false;
-    m_loop.waitUntil([this] {
-        const auto state = pa_stream_get_state(m_stream);
-        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-    }, deadline);
-    return pa_stream_get_state(m_stream) == PA_STREAM_READY;
+    return m_client.waitUntilReady(stream, deadline);
 }
 
 void MonitorRecorder::onRead(pa_stream* stream, size_t, void* self)
@@ -125,7 +91,7 @@ void MonitorRecorder::onRead(pa_stream* stream, size_t, void* self)
             if (data)
                 std::memcpy(recorder->m_samples.data() + at, data, count * sizeof(float));
         }
-        recorder->m_loop.signal();
+        recorder->m_client.loop().signal();
         pa_stream_drop(stream);
     }
 }
@@ -139,8 +105,8 @@ std::size_t MonitorRecorder::frames()
 bool MonitorRecorder::waitForFrames(std::size_t wanted, std::chrono::milliseconds timeout)
 {
     const auto deadline = PulseMainLoop::Clock::now() + timeout;
-    PulseMainLoop::Locker locker(m_loop);
-    return m_loop.waitUntil([&] { return frames() >= wanted; }, deadline);
+    PulseMainLoop::Locker locker(m_client.loop());
+    return m_client.loop().waitUntil([&] { return frames() >= wanted; }, deadline);
 }
 
 std::vector<float> MonitorRecorder::samples()

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "control/PulseMainLoop.h"
-
-#include <pulse/context.h>
-#include <pulse/stream.h>
+#include "support/TestPulseClient.h"
 
 #include <QString>
 
@@ -19,7 +16,6 @@ namespace slm::test {
 class MonitorRecorder {
 public:
     MonitorRecorder(const QString& server, const QString& sink, unsigned rate, unsigned channels);
-    ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;
 
@@ -39,9 +35,7 @@ private:
     QString m_source;
     unsigned m_rate;
     unsigned m_channels;
-    PulseMainLoop m_loop;
-    pa_context* m_context = nullptr;
-    pa_stream* m_stream = nullptr;
+    TestPulseClient m_client;
     std::mutex m_mutex;
     std::vector<float> m_samples;
 };

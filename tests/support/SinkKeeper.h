@@ -1,9 +1,6 @@
 #pragma once
 
-#include "control/PulseMainLoop.h"
-
-#include <pulse/context.h>
-#include <pulse/stream.h>
+#include "support/TestPulseClient.h"
 
 #include <QString>
 
@@ -19,7 +16,6 @@ namespace slm::test {
 class SinkKeeper {
 public:
     SinkKeeper(const QString& server, const QString& sink);
-    ~SinkKeeper();
     SinkKeeper(const SinkKeeper&) = delete;
     SinkKeeper& operator=(const SinkKeeper&) = delete;
 
@@ -32,9 +28,7 @@ private:
 
     QString m_server;
     QString m_sink;
-    PulseMainLoop m_loop;
-    pa_context* m_context = nullptr;
-    pa_stream* m_stream = nullptr;
+    TestPulseClient m_client;
     std::atomic<std::uint64_t> m_bytes{0};
 };
 

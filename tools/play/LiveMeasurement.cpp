@@ -1,6 +1,6 @@
 #include "LiveMeasurement.h"
 
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseAudioOutput.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 
 #include "LiveMeasurement.h"
 
-#include "control/PulseDeviceControl.h"
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseDeviceControl.h"
+#include "pulse/PulseAudioOutput.h"
 #include "engine/SLMAudioEngine.h"
 
 #include <QCommandLineParser>

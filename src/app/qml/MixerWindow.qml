@@ -12,8 +12,8 @@ Window {
     property QtObject presetManager: null
 
     title: "Starlume \u2014 Mixer"
-    width: 1226
-    height: 760
+    width: host.designSize.width
+    height: host.designSize.height
     minimumWidth: 620
     minimumHeight: 390
     maximumWidth: 4096

@@ -1,4 +1,4 @@
-#include "app/StreamVolume.h"
+#include "control/StreamVolume.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "control/PulseDeviceControl.h"
+#include "pulse/PulseDeviceControl.h"
 
-#include "control/PulseClientProperties.h"
+#include "pulse/PulseClientProperties.h"
 
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
@@ -41,8 +41,13 @@ PulseDeviceControl::PulseDeviceControl()
 
 PulseDeviceControl::PulseDeviceControl(Timing timing)
     : m_timing(timing)
+    , m_connection(m_loop, PulseConnection::Role::control, timing.reconnect)
     , m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
+    m_connection.keepConnected(true);
+    m_connection.onState([this](pa_context_state_t state) { onContextState(state); });
+    m_connection.onServerEvent([this](pa_subscription_event_type_t type, std::uint32_t index) { onServerEvent(type, index); });
+    m_connection.onRetry([this] { connect(); });
     if (!m_loop.start())
         return;
     PulseMainLoop::Locker locker(m_loop);
@@ -61,13 +66,11 @@ PulseDeviceControl::~PulseDeviceControl()
     if (m_loop.isRunning()) {
         {
             PulseMainLoop::Locker locker(m_loop);
-            m_closing = true;
             m_listener = nullptr;
-            m_loop.cancel(m_reconnectTimer);
             if (m_wakeEvent)
                 m_loop.api()->io_free(m_wakeEvent);
             m_wakeEvent = nullptr;
-            dropContext();
+            closeConnection();
         }
         m_loop.stop();
     }
@@ -77,31 +80,17 @@ PulseDeviceControl::~PulseDeviceControl()
 
 void PulseDeviceControl::connect()
 {
-    const auto props = slm::pulse::clientProperties(false);
-    m_context = pa_context_new_with_proplist(m_loop.api(), slm::pulse::applicationName, props.get());
-    if (m_context) {
-        pa_context_set_state_callback(m_context, &PulseDeviceControl::contextStateThunk, this);
-        pa_context_set_subscribe_callback(m_context, &PulseDeviceControl::subscribeThunk, this);
-        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0)
-            return;
-    }
-    dropContext();
-    if (!m_reconnectTimer)
-        m_reconnectTimer = m_loop.schedule(m_timing.reconnect, &PulseDeviceControl::reconnectThunk, this);
+    // Not even an attempt: settle on "no sink" rather than keep the
+    // constructor waiting.
+    if (!m_connection.connect())
+        forgetConnection();
 }
 
-void PulseDeviceControl::dropContext()
+// For good: the destructor's.
+void PulseDeviceControl::closeConnection()
 {
-    if (!m_context) {
-        forgetConnection();
-        return;
-    }
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
     forgetConnection();
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
+    m_connection.close();
 }
 
 void PulseDeviceControl::forgetConnection()
@@ -128,20 +117,17 @@ void PulseDeviceControl::forgetConnection()
         notify();
 }
 
-void PulseDeviceControl::onContextState()
+void PulseDeviceControl::onContextState(pa_context_state_t state)
 {
-    const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY) {
         const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK);
-        if (pa_operation* op = pa_context_subscribe(m_context, mask, nullptr, nullptr))
+        if (pa_operation* op = pa_context_subscribe(m_connection.context(), mask, nullptr, nullptr))
             pa_operation_unref(op);
         // Anything may have changed while there was no connection: the first
         // answer is news to whoever listens.
         queryDefaultSink();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        forgetConnection();
-        if (!m_closing && !m_reconnectTimer)
-            m_reconnectTimer = m_loop.schedule(m_timing.reconnect, &PulseDeviceControl::reconnectThunk, this);
+        forgetConnection(); // the connection tries again by itself
     }
 }
 
@@ -178,7 +164,7 @@ void PulseDeviceControl::queryDefaultSink()
         answer.swap(self->m_answer);
         self->onDefaultSinkAnswer(answer);
     };
-    if (!m_context)
+    if (!m_connection.context())
         return;
     std::optional<std::uint64_t> stamp;
     {
@@ -186,7 +172,7 @@ void PulseDeviceControl::queryDefaultSink()
         if (m_writesSent == m_shared.writesAsked)
             stamp = m_writesSent;
     }
-    if (pa_operation* op = pa_context_get_sink_info_by_name(m_context, defaultSinkName, callback, this)) {
+    if (pa_operation* op = pa_context_get_sink_info_by_name(m_connection.context(), defaultSinkName, callback, this)) {
         m_queries.push_back(stamp);
         pa_operation_unref(op);
     }
@@ -231,7 +217,7 @@ void PulseDeviceControl::onDefaultSinkAnswer(const std::optional<Sink>& answer)
 
 void PulseDeviceControl::sendNewestWrite()
 {
-    if (m_writeInFlight || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
+    if (m_writeInFlight || !m_connection.context() || pa_context_get_state(m_connection.context()) != PA_CONTEXT_READY)
         return;
     Sink wanted;
     {
@@ -243,7 +229,7 @@ void PulseDeviceControl::sendNewestWrite()
         m_writesSent = m_shared.writesAsked;
     }
     auto done = [](pa_context*, int success, void* self) { static_cast<PulseDeviceControl*>(self)->onWriteDone(success != 0); };
-    m_writeInFlight = pa_context_set_sink_volume_by_index(m_context, wanted.index, &wanted.volume, done, this);
+    m_writeInFlight = pa_context_set_sink_volume_by_index(m_connection.context(), wanted.index, &wanted.volume, done, this);
 }
 
 void PulseDeviceControl::onWriteDone(bool success)
@@ -351,25 +337,6 @@ void PulseDeviceControl::removeDeviceListener()
     }
     PulseMainLoop::Locker locker(m_loop);
     m_listener = nullptr;
-}
-
-void PulseDeviceControl::contextStateThunk(pa_context*, void* self)
-{
-    static_cast<PulseDeviceControl*>(self)->onContextState();
-}
-
-void PulseDeviceControl::subscribeThunk(pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self)
-{
-    static_cast<PulseDeviceControl*>(self)->onServerEvent(type, index);
-}
-
-void PulseDeviceControl::reconnectThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
-{
-    auto* control = static_cast<PulseDeviceControl*>(self);
-    api->time_free(event);
-    control->m_reconnectTimer = nullptr;
-    control->dropContext();
-    control->connect();
 }
 
 void PulseDeviceControl::wakeThunk(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "control/PulseMainLoop.h"
+#include "pulse/PulseConnection.h"
+#include "pulse/PulseMainLoop.h"
 #include "engine/AudioOutput.h"
 
 #include <pulse/context.h>
@@ -74,13 +75,11 @@ private:
     using Clock = PulseMainLoop::Clock;
 
     // Lock held.
-    bool connectContext();
     bool waitForContext(Clock::time_point deadline);
     pa_stream* newStream();
     bool connectStream(pa_stream* stream);
     void dropStream();
-    void dropContext();
-    void onContextState();
+    void onContextState(pa_context_state_t state);
     void onStreamState();
     void onLost(const char* reason);
     void scheduleRetry();
@@ -94,17 +93,15 @@ private:
     bool updateTiming();
     Clock::time_point startupDeadline();
 
-    static void contextStateThunk(pa_context*, void* self);
     static void streamStateThunk(pa_stream*, void* self);
     static void writeThunk(pa_stream* stream, size_t bytes, void* self);
     static void underflowThunk(pa_stream*, void* self);
-    static void retryThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void attemptTimeoutThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void probedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self);
 
     Timing m_timing;
     PulseMainLoop m_loop;
-    pa_context* m_context = nullptr;
+    PulseConnection m_connection;
     pa_stream* m_stream = nullptr;
     std::optional<Clock::time_point> m_deadline;
 
@@ -128,7 +125,6 @@ private:
     bool m_stopped = false;
     bool m_lost = false;
     Clock::time_point m_lostAt{};
-    pa_time_event* m_retryTimer = nullptr;
     pa_time_event* m_attemptTimer = nullptr;
 
     std::atomic<std::uint64_t> m_underflows{0};

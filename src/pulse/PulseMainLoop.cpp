@@ -1,4 +1,4 @@
-#include "control/PulseMainLoop.h"
+#include "pulse/PulseMainLoop.h"
 
 #include <pulse/timeval.h>
 

@@ -1,7 +1,6 @@
-#include "app/PulseStreamVolume.h"
+#include "pulse/PulseStreamVolume.h"
 
-#include "app/StreamVolume.h"
-#include "control/PulseClientProperties.h"
+#include "control/StreamVolume.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -16,10 +15,13 @@
 PulseStreamVolume::PulseStreamVolume(StreamVolume& model, QObject* parent) : QObject(parent), m_model(&model)
 {
     model.setSink([this](double volume) { apply(volume); });
+    m_connection.keepConnected(true);
+    m_connection.onState([this](pa_context_state_t state) { onContextState(state); });
+    m_connection.onServerEvent([this](pa_subscription_event_type_t type, std::uint32_t index) { onSinkInputEvent(type, index); });
     if (!m_loop.start())
         return;
     PulseMainLoop::Locker locker(m_loop);
-    connect();
+    m_connection.connect();
 }
 
 PulseStreamVolume::~PulseStreamVolume()
@@ -30,66 +32,26 @@ PulseStreamVolume::~PulseStreamVolume()
         return;
     {
         PulseMainLoop::Locker locker(m_loop);
-        m_closing = true;
-        m_loop.cancel(m_reconnectTimer);
-        dropContext();
+        m_connection.close();
     }
     m_loop.stop();
 }
 
-void PulseStreamVolume::connect()
+void PulseStreamVolume::onContextState(pa_context_state_t state)
 {
-    const auto props = slm::pulse::clientProperties(false);
-    m_context = pa_context_new_with_proplist(m_loop.api(), slm::pulse::applicationName, props.get());
-    if (m_context) {
-        pa_context_set_state_callback(
-            m_context, [](pa_context*, void* self) { static_cast<PulseStreamVolume*>(self)->onContextState(); }, this);
-        pa_context_set_subscribe_callback(
-            m_context,
-            [](pa_context*, pa_subscription_event_type_t type, std::uint32_t index, void* self) {
-                static_cast<PulseStreamVolume*>(self)->onSinkInputEvent(type, index);
-            },
-            this);
-        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0)
-            return;
-    }
-    dropContext();
-    onContextState();
-}
-
-void PulseStreamVolume::dropContext()
-{
-    if (!m_context)
-        return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
-    m_streamIndex.reset();
-}
-
-void PulseStreamVolume::onContextState()
-{
-    const pa_context_state_t state = m_context ? pa_context_get_state(m_context) : PA_CONTEXT_FAILED;
     if (state == PA_CONTEXT_READY) {
-        if (pa_operation* op = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
+        pa_context* context = m_connection.context();
+        if (pa_operation* op = pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
             pa_operation_unref(op);
         auto listed = [](pa_context*, const pa_sink_input_info* info, int eol, void* self) {
             if (eol == 0 && info)
                 static_cast<PulseStreamVolume*>(self)->onSinkInput(*info);
         };
-        if (pa_operation* op = pa_context_get_sink_input_info_list(m_context, listed, this))
+        if (pa_operation* op = pa_context_get_sink_input_info_list(context, listed, this))
             pa_operation_unref(op);
-    } else if (!PA_CONTEXT_IS_GOOD(state) && !m_closing && !m_reconnectTimer) {
-        auto reconnect = [](pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* user) {
-            auto* self = static_cast<PulseStreamVolume*>(user);
-            api->time_free(event);
-            self->m_reconnectTimer = nullptr;
-            self->dropContext();
-            self->connect();
-        };
-        m_reconnectTimer = m_loop.schedule(reconnectDelay, reconnect, this);
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        // The next connection finds the stream anew.
+        m_streamIndex.reset();
     }
 }
 
@@ -105,7 +67,7 @@ void PulseStreamVolume::onSinkInputEvent(pa_subscription_event_type_t type, std:
         if (eol == 0 && info)
             static_cast<PulseStreamVolume*>(self)->onSinkInput(*info);
     };
-    if (pa_operation* op = pa_context_get_sink_input_info(m_context, index, seen, this))
+    if (pa_operation* op = pa_context_get_sink_input_info(m_connection.context(), index, seen, this))
         pa_operation_unref(op);
 }
 
@@ -146,13 +108,13 @@ void PulseStreamVolume::apply(double volume)
 
 void PulseStreamVolume::applyLocked(double volume)
 {
-    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY || !m_streamIndex) {
+    if (!m_connection.isReady() || !m_streamIndex) {
         m_pending = volume;
         return;
     }
     pa_cvolume levels;
     pa_cvolume_set(&levels, m_channels, static_cast<pa_volume_t>(std::lround(volume * PA_VOLUME_NORM)));
     m_lastWritten = volume;
-    if (pa_operation* op = pa_context_set_sink_input_volume(m_context, *m_streamIndex, &levels, nullptr, nullptr))
+    if (pa_operation* op = pa_context_set_sink_input_volume(m_connection.context(), *m_streamIndex, &levels, nullptr, nullptr))
         pa_operation_unref(op);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "control/OutputDeviceControl.h"
-#include "control/PulseMainLoop.h"
+#include "pulse/PulseConnection.h"
+#include "pulse/PulseMainLoop.h"
 
 #include <pulse/context.h>
 #include <pulse/volume.h>
@@ -61,9 +62,9 @@ public:
 private:
     // Loop thread, lock held.
     void connect();
-    void dropContext();
+    void closeConnection();
     void forgetConnection();
-    void onContextState();
+    void onContextState(pa_context_state_t state);
     void onServerEvent(pa_subscription_event_type_t type, std::uint32_t index);
     void queryDefaultSink();
     void onDefaultSinkAnswer(const std::optional<Sink>& sink);
@@ -74,20 +75,15 @@ private:
     // Main thread: the default sink as last learned, if `device` is it.
     std::optional<Sink> knownSink(DeviceId device) const;
 
-    static void contextStateThunk(pa_context*, void* self);
-    static void subscribeThunk(pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self);
-    static void reconnectThunk(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void wakeThunk(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self);
 
     Timing m_timing;
     PulseMainLoop m_loop;
 
     // Loop thread (or with the loop lock held).
-    pa_context* m_context = nullptr;
-    pa_time_event* m_reconnectTimer = nullptr;
+    PulseConnection m_connection;
     pa_io_event* m_wakeEvent = nullptr;
     pa_operation* m_writeInFlight = nullptr;
-    bool m_closing = false;
     std::function<void()> m_listener;
     // Sink queries in flight, oldest first (answers come in order): the
     // write count at sending, or nothing when a write was still to be sent,

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "control/PulseMainLoop.h"
+#include "pulse/PulseConnection.h"
+#include "pulse/PulseMainLoop.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,9 +29,7 @@ private:
     static constexpr std::chrono::milliseconds reconnectDelay{1000};
 
     // Loop thread, lock held.
-    void connect();
-    void dropContext();
-    void onContextState();
+    void onContextState(pa_context_state_t state);
     void onSinkInputEvent(pa_subscription_event_type_t type, std::uint32_t index);
     void onSinkInput(const pa_sink_input_info& info);
     void applyLocked(double volume);
@@ -40,9 +39,7 @@ private:
 
     QPointer<StreamVolume> m_model;
     PulseMainLoop m_loop;
-    pa_context* m_context = nullptr;
-    pa_time_event* m_reconnectTimer = nullptr;
-    bool m_closing = false;
+    PulseConnection m_connection{m_loop, PulseConnection::Role::control, reconnectDelay};
     std::optional<std::uint32_t> m_streamIndex;
     std::uint8_t m_channels = 2;
     // A volume asked for before the stream was seen.

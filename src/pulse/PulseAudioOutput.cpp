@@ -1,6 +1,8 @@
-#include "engine/PulseAudioOutput.h"
+#include "pulse/PulseAudioOutput.h"
 
-#include "control/PulseClientProperties.h"
+#include "pulse/PulseClientProperties.h"
+
+#include <QLoggingCategory>
 
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -8,9 +10,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
+
+// Connection losses and recoveries; QT_LOGGING_RULES="starlume.pulse=false" hides them.
+Q_LOGGING_CATEGORY(lcPulse, "starlume.pulse")
 
 namespace {
 
@@ -36,8 +40,10 @@ PulseAudioOutput::PulseAudioOutput()
 }
 
 PulseAudioOutput::PulseAudioOutput(Timing timing)
-    : m_timing(timing)
+    : m_timing(timing), m_connection(m_loop, PulseConnection::Role::playback, timing.retryInterval)
 {
+    m_connection.onState([this](pa_context_state_t state) { onContextState(state); });
+    m_connection.onRetry([this] { retry(); });
 }
 
 PulseAudioOutput::~PulseAudioOutput()
@@ -68,12 +74,11 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
     m_deadline = Clock::now() + m_timing.startupBudget;
     const auto deadline = *m_deadline;
     m_probing = false;
-    m_loop.cancel(m_retryTimer);
+    m_connection.cancelRetry();
     m_loop.cancel(m_attemptTimer);
-    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
-        dropContext();
-        if (!connectContext() || !waitForContext(deadline)) {
-            dropContext();
+    if (!m_connection.isReady()) {
+        if (!m_connection.connect() || !waitForContext(deadline)) {
+            m_connection.drop();
             beginProbing();
             return {};
         }
@@ -91,11 +96,11 @@ AudioDeviceFormat PulseAudioOutput::deviceFormat()
         out = Sink{true, info->sample_spec, info->channel_map};
     };
     const bool done = m_loop.finish(
-        pa_context_get_sink_info_by_name(m_context, "@DEFAULT_SINK@", callback, &sink), deadline);
+        pa_context_get_sink_info_by_name(m_connection.context(), "@DEFAULT_SINK@", callback, &sink), deadline);
     if (!done || !sink.found) {
         // A server without a sink is waited on like a missing one.
         if (!done)
-            dropContext();
+            m_connection.drop();
         beginProbing();
         return {};
     }
@@ -111,9 +116,9 @@ bool PulseAudioOutput::createStream(double sampleRate, std::uint32_t channels)
     PulseMainLoop::Locker locker(m_loop);
     if (m_stopped || m_stream)
         return false;
-    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+    if (!m_connection.isReady()) {
         // The server went between the steps: look for it again.
-        dropContext();
+        m_connection.drop();
         beginProbing();
         return false;
     }
@@ -160,7 +165,7 @@ bool PulseAudioOutput::start(std::string& error)
         return false;
     }
     if (!connectStream(m_stream)) {
-        error = pa_strerror(pa_context_errno(m_context));
+        error = pa_strerror(pa_context_errno(m_connection.context()));
         dropStream();
         return false;
     }
@@ -171,12 +176,12 @@ bool PulseAudioOutput::start(std::string& error)
         reportState(true);
         return true;
     }
-    error = settled ? pa_strerror(pa_context_errno(m_context)) : pa_strerror(PA_ERR_TIMEOUT);
+    error = settled ? pa_strerror(pa_context_errno(m_connection.context())) : pa_strerror(PA_ERR_TIMEOUT);
     dropStream();
     // A server that answered and refused is final; one that went away or
     // stopped answering may come back.
-    if (!settled || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
-        dropContext();
+    if (!settled || !m_connection.isReady()) {
+        m_connection.drop();
         beginProbing();
     }
     return false;
@@ -233,27 +238,16 @@ void PulseAudioOutput::stop()
     {
         PulseMainLoop::Locker locker(m_loop);
         m_stopped = true;
-        m_loop.cancel(m_retryTimer);
         m_loop.cancel(m_attemptTimer);
         dropStream();
-        dropContext();
+        m_connection.close();
     }
     m_loop.stop();
 }
 
-bool PulseAudioOutput::connectContext()
-{
-    const auto props = slm::pulse::clientProperties(true);
-    m_context = pa_context_new_with_proplist(m_loop.api(), slm::pulse::applicationName, props.get());
-    if (!m_context)
-        return false;
-    pa_context_set_state_callback(m_context, &PulseAudioOutput::contextStateThunk, this);
-    return pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
-}
-
 bool PulseAudioOutput::waitForContext(Clock::time_point deadline)
 {
-    pa_context* context = m_context;
+    pa_context* context = m_connection.context();
     m_loop.waitUntil([context] { return settledState(context); }, deadline);
     return pa_context_get_state(context) == PA_CONTEXT_READY;
 }
@@ -261,7 +255,7 @@ bool PulseAudioOutput::waitForContext(Clock::time_point deadline)
 pa_stream* PulseAudioOutput::newStream()
 {
     const auto props = slm::pulse::clientProperties(true);
-    pa_stream* stream = pa_stream_new_with_proplist(m_context, slm::pulse::applicationName, &m_spec, &m_map, props.get());
+    pa_stream* stream = pa_stream_new_with_proplist(m_connection.context(), slm::pulse::applicationName, &m_spec, &m_map, props.get());
     if (!stream)
         return nullptr;
     pa_stream_set_state_callback(stream, &PulseAudioOutput::streamStateThunk, this);
@@ -289,17 +283,7 @@ void PulseAudioOutput::dropStream()
     m_stream = nullptr;
 }
 
-void PulseAudioOutput::dropContext()
-{
-    if (!m_context)
-        return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
-}
-
-void PulseAudioOutput::onContextState()
+void PulseAudioOutput::onContextState(pa_context_state_t state)
 {
     m_loop.signal();
     if (m_stopped)
@@ -307,7 +291,6 @@ void PulseAudioOutput::onContextState()
     if (!m_started) {
         if (!m_probing)
             return;
-        const pa_context_state_t state = pa_context_get_state(m_context);
         if (state == PA_CONTEXT_READY) {
             probeSink();
         } else if (!PA_CONTEXT_IS_GOOD(state)) {
@@ -316,13 +299,12 @@ void PulseAudioOutput::onContextState()
         }
         return;
     }
-    const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY && m_lost && !m_stream) {
         m_stream = newStream();
         if (!m_stream || !connectStream(m_stream))
             scheduleRetry();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        onLost(pa_strerror(pa_context_errno(m_context)));
+        onLost(pa_strerror(pa_context_errno(m_connection.context())));
     }
 }
 
@@ -342,11 +324,10 @@ void PulseAudioOutput::onStreamState()
         m_loop.cancel(m_attemptTimer);
         const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lostAt);
         m_lastRecoveryMs.store(took.count(), std::memory_order_relaxed);
-        std::fprintf(stderr, "Starlume: sound server connection restored after %lld ms\n",
-                     static_cast<long long>(took.count()));
+        qCInfo(lcPulse, "sound server connection restored after %lld ms", static_cast<long long>(took.count()));
         reportState(true);
     } else if (!PA_STREAM_IS_GOOD(state)) {
-        onLost(pa_strerror(pa_context_errno(m_context)));
+        onLost(pa_strerror(pa_context_errno(m_connection.context())));
     }
 }
 
@@ -356,7 +337,7 @@ void PulseAudioOutput::onLost(const char* reason)
         m_lost = true;
         m_lostAt = Clock::now();
         m_losses.fetch_add(1, std::memory_order_relaxed);
-        std::fprintf(stderr, "Starlume: sound server connection lost (%s); reconnecting\n", reason);
+        qCWarning(lcPulse, "sound server connection lost (%s); reconnecting", reason);
         reportState(false);
     }
     scheduleRetry();
@@ -377,7 +358,7 @@ void PulseAudioOutput::beginProbing()
 void PulseAudioOutput::probeSink()
 {
     m_probeFound = false;
-    pa_operation* op = pa_context_get_sink_info_by_name(m_context, "@DEFAULT_SINK@", &PulseAudioOutput::probedSinkThunk, this);
+    pa_operation* op = pa_context_get_sink_info_by_name(m_connection.context(), "@DEFAULT_SINK@", &PulseAudioOutput::probedSinkThunk, this);
     if (!op) {
         scheduleRetry();
         return;
@@ -404,23 +385,20 @@ void PulseAudioOutput::scheduleRetry()
 {
     // The broken objects are released from the timer, never inside their
     // own callbacks.
-    if (!m_retryTimer)
-        m_retryTimer = m_loop.schedule(m_timing.retryInterval, &PulseAudioOutput::retryThunk, this);
+    m_connection.retryLater();
 }
 
 void PulseAudioOutput::retry()
 {
     m_loop.cancel(m_attemptTimer);
     // A server that answered without a sink is asked again, not reconnected.
-    if (!m_started && m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+    if (!m_started && m_connection.isReady()) {
         if (m_probing)
             probeSink();
         return;
     }
     dropStream();
-    dropContext();
-    if (!connectContext()) {
-        dropContext();
+    if (!m_connection.connect()) {
         scheduleRetry();
         return;
     }
@@ -436,11 +414,6 @@ void PulseAudioOutput::render(float* data, std::uint32_t frames)
         return;
     AudioBuffer buffer{m_spec.channels, data};
     m_render(frames, AudioBufferList(&buffer, 1));
-}
-
-void PulseAudioOutput::contextStateThunk(pa_context*, void* self)
-{
-    static_cast<PulseAudioOutput*>(self)->onContextState();
 }
 
 void PulseAudioOutput::streamStateThunk(pa_stream*, void* self)
@@ -475,14 +448,6 @@ void PulseAudioOutput::writeThunk(pa_stream* stream, size_t bytes, void* self)
 void PulseAudioOutput::underflowThunk(pa_stream*, void* self)
 {
     static_cast<PulseAudioOutput*>(self)->m_underflows.fetch_add(1, std::memory_order_relaxed);
-}
-
-void PulseAudioOutput::retryThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
-{
-    auto* output = static_cast<PulseAudioOutput*>(self);
-    api->time_free(event);
-    output->m_retryTimer = nullptr;
-    output->retry();
 }
 
 void PulseAudioOutput::probedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self)

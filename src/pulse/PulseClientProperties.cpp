@@ -1,4 +1,4 @@
-#include "control/PulseClientProperties.h"
+#include "pulse/PulseClientProperties.h"
 
 namespace slm::pulse {
 
