@@ -6,9 +6,11 @@
 #      and how long each takes to end after Ctrl+Q;
 #   2. steady state with the window at 1920x1080: CPU per thread over a window of
 #      seconds (one-core percent, from /proc/PID/task/*/stat), grouped into audio,
-#      clock and other, and resident memory.
+#      clock and other, the clock's frame rate (STARLUME_REPORT_FRAMES) and
+#      resident memory.
 #
 #   tools/measure-app.sh [launches=5] [seconds=30]
+# STARLUME_CLOCK_QUALITY=full|reduced|auto passes through to the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 app="${STARLUME_BUILD_DIR:-$root/build}/src/app/starlume"
@@ -46,7 +48,7 @@ echo "Ctrl+Q to process end (ms): $(tr '\n' ' ' <"$session/quit-ms")"
 echo "Ctrl+Q to process end median: $(median <"$session/quit-ms") ms"
 
 # 2. Steady state at 1920x1080.
-"$app" >"$session/out" 2>"$session/err" &
+STARLUME_REPORT_FRAMES=1 "$app" >"$session/out" 2>"$session/err" &
 pid=$!
 for _ in $(seq 100); do window=$(xdotool search --name '^Starlume$' 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.05; done
 xdotool windowsize "$window" 1920 1080
@@ -54,9 +56,12 @@ xdotool windowmove "$window" 0 0
 sleep 7 # past the start-up fade, so every voice is sounding
 
 tick=$(getconf CLK_TCK)
+reports_before=$(grep -c '^clock:' "$session/err" || true)
 thread_cpu_ticks "$pid" >"$session/before"
 sleep "$seconds"
 thread_cpu_ticks "$pid" >"$session/after"
+# The frame reports that fell wholly within the window.
+grep '^clock:' "$session/err" | tail -n +$((reports_before + 2)) >"$session/frames" || true
 rss=$(awk '/VmRSS/ { print $2 }' /proc/"$pid"/status)
 hwm=$(awk '/VmHWM/ { print $2 }' /proc/"$pid"/status)
 geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
@@ -76,4 +81,7 @@ join <(sort "$session/before") <(sort "$session/after") |
       else if ($2 == "QSGRenderThread" || $2 ~ /^llvmpipe/) clock += pct
       else other += pct }
     END { printf "groups: audio %.2f %%, clock rendering %.2f %%, main thread %.2f %%, other %.2f %%, total %.2f %%\n", audio, clock, main, other, total }'
+echo "clock frame reports (every 5 s):"
+sed 's/^/  /' "$session/frames"
+echo "clock frame rate median: $(sed -n 's/.*(\([0-9.]*\) fps).*/\1/p' "$session/frames" | median) fps"
 echo "resident memory: $((rss / 1024)) MiB now, $((hwm / 1024)) MiB peak"

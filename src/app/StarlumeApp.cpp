@@ -1,6 +1,8 @@
 #include "app/StarlumeApp.h"
 
 #include "app/ApplicationShortcuts.h"
+#include "app/ClockFrameReport.h"
+#include "app/ClockQualitySetting.h"
 #include "app/GraphicsBackend.h"
 #include "app/MainWindow.h"
 #include "app/MprisService.h"
@@ -11,6 +13,7 @@
 #include "app/TerminationSignals.h"
 #include "control/StreamVolume.h"
 #include "app/WindowActivation.h"
+#include "clock/gl/ChaosClockItem.h"
 #include "engine/SLMAudioEngine.h"
 #include "engine/SLMSleepTimer.h"
 
@@ -223,6 +226,14 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
         mpris->publish(QDBusConnection::sessionBus());
     }
 
+    auto* clock = window->findChild<ChaosClockItem*>(QStringLiteral("chaosClock"));
+    std::unique_ptr<ClockFrameReporter> frameReporter;
+    if (clock) {
+        clock->setQualityMode(requestedClockQuality());
+        if (ClockFrameReporter::isRequested())
+            frameReporter = std::make_unique<ClockFrameReporter>(*clock);
+    }
+
     ApplicationShortcuts shortcuts([] { QCoreApplication::exit(0); }, [&contentView] { contentView.openMixer(); });
 
     contentView.attach(window);
@@ -234,6 +245,7 @@ int StarlumeApp::run(int argc, char** argv, const ContentView::EngineFactory& ma
     // The window binds to the content: it goes first, then the content with its
     // mixer window and engine, whose teardown stops the sound.
     mpris.reset();
+    frameReporter.reset();
     root.reset();
     return status;
 }

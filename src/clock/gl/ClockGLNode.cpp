@@ -1,5 +1,9 @@
 #include "clock/gl/ClockGLNode.h"
 
+#include "clock/gl/ClockQuality.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QQuickWindow>
 #include <QSGTexture>
 #include <QtQuick/qsgtexture_platform.h>
@@ -27,16 +31,20 @@ bool ClockGLNode::initialize()
 {
     if (!m_renderer.initialize())
         return false;
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    m_softwareRasteriser = ::isSoftwareRasteriser(
+        reinterpret_cast<const char*>(context->functions()->glGetString(GL_RENDERER)));
     // No receiver object: the call runs directly on the render thread that
     // emits it, while this node exists (the destructor disconnects).
     m_beforeRendering = QObject::connect(m_window, &QQuickWindow::beforeRendering, [this] { draw(); });
     return true;
 }
 
-bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio)
+bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio,
+                           double renderScale)
 {
-    const QSize pixels(static_cast<int>(std::ceil(size.width() * devicePixelRatio - 1e-6)),
-                       static_cast<int>(std::ceil(size.height() * devicePixelRatio - 1e-6)));
+    const double scale = devicePixelRatio * renderScale;
+    const QSize pixels = GLClockTarget::pixelSizeFor(size, scale);
     if (pixels != m_target.size() || !m_texture) {
         if (!m_target.ensure(pixels))
             return false;
@@ -49,7 +57,7 @@ bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date
     m_source = source;
     m_date = date;
     m_size = size;
-    m_devicePixelRatio = devicePixelRatio;
+    m_scale = scale;
     m_pending = true;
     markDirty(QSGNode::DirtyMaterial);
     return true;
@@ -65,7 +73,7 @@ void ClockGLNode::draw()
     m_source(m_list, m_date, m_size);
     m_window->beginExternalCommands();
     m_target.bindForDrawing();
-    m_renderer.render(m_list, m_target.size(), m_devicePixelRatio);
+    m_renderer.render(m_list, m_target.size(), m_scale);
     m_target.resolve();
     m_window->endExternalCommands();
     m_framesDrawn->fetch_add(1, std::memory_order_relaxed);

@@ -15,8 +15,9 @@
 class QQuickWindow;
 
 // The chaos clock in the OpenGL scene graph: a texture node showing a
-// framebuffer that the node redraws, on the render thread, just
-// before the window renders (QQuickWindow::beforeRendering).
+// framebuffer that the node redraws, on the render thread, just before the
+// window renders (QQuickWindow::beforeRendering). The framebuffer may be
+// smaller than the node's pixels; it is scaled up with linear filtering.
 //
 // Created, updated and destroyed on the render thread with the window's
 // OpenGL context current, as the scene graph does with every node.
@@ -30,8 +31,14 @@ public:
     bool initialize();
     const QString& errorString() const { return m_renderer.errorString(); }
 
-    // Sync: the frame to draw next. Returns false if no framebuffer of that size can be made.
-    bool setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio);
+    // Whether the context draws on the CPU (from its GL_RENDERER); known after initialize().
+    bool isSoftwareRasteriser() const { return m_softwareRasteriser; }
+
+    // Sync: the frame to draw next, into `renderScale` of the device pixels
+    // that are then scaled up to the whole size. Returns false if no
+    // framebuffer of that size can be made.
+    bool setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio,
+                  double renderScale = 1.0);
 
 private:
     void draw();
@@ -46,6 +53,7 @@ private:
     ClockFrameSource m_source;
     QDateTime m_date;
     QSizeF m_size;
-    double m_devicePixelRatio = 1;
+    double m_scale = 1; // device pixels per point, times the render scale
     bool m_pending = false;
+    bool m_softwareRasteriser = false;
 };

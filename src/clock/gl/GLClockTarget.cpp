@@ -2,7 +2,17 @@
 
 #include <QOpenGLFramebufferObject>
 
+#include <algorithm>
+#include <cmath>
+
 GLClockTarget::GLClockTarget() = default;
+
+QSize GLClockTarget::pixelSizeFor(QSizeF size, double scale)
+{
+    // The epsilon keeps 100.0000001 from costing a whole row.
+    return {static_cast<int>(std::ceil(size.width() * scale - 1e-6)),
+            static_cast<int>(std::ceil(size.height() * scale - 1e-6))};
+}
 GLClockTarget::~GLClockTarget() = default;
 
 void GLClockTarget::release()

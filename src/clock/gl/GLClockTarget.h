@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QSizeF>
 #include <qopengl.h>
 
 #include <memory>
@@ -18,6 +19,9 @@ public:
     ~GLClockTarget();
     GLClockTarget(const GLClockTarget&) = delete;
     GLClockTarget& operator=(const GLClockTarget&) = delete;
+
+    // The pixels that hold `size` points at `scale` pixels per point.
+    static QSize pixelSizeFor(QSizeF size, double scale);
 
     // (Re)creates the framebuffer when the size changes; false if it is incomplete.
     bool ensure(QSize pixelSize);

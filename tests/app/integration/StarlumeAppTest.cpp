@@ -10,6 +10,7 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -91,11 +92,14 @@ public:
 
     // A small window unless the test looks at the clock: the clock is drawn by
     // Mesa's software rasteriser here, and tests run side by side.
-    explicit StarlumeApp(const DesktopSession& session, Size size = Size::small, const QStringList& options = {})
+    explicit StarlumeApp(const DesktopSession& session, Size size = Size::small, const QStringList& options = {},
+                         const QMap<QString, QString>& variables = {})
         : m_output(m_process)
     {
         QProcessEnvironment environment = session.environment();
         environment.insert(QStringLiteral("STARLUME_REPORT_FIRST_FRAME"), QStringLiteral("1"));
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            environment.insert(it.key(), it.value());
         m_process.setProcessEnvironment(environment);
         QStringList arguments;
         if (size == Size::small)
@@ -441,6 +445,35 @@ TEST_F(StarlumeAppTest, StartsSilentWithOneLineWhenNoSoundServerAnswers)
     const QStringList errors = app.errorLines();
     ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(errors[0].contains(QStringLiteral("sound"))) << errors[0].toStdString();
+}
+
+TEST_F(StarlumeAppTest, ReportsTheClockFrameRateWithTheQualityTheEnvironmentAsksOverTheSetting)
+{
+    start();
+    {
+        QSettings stored(session->path(QStringLiteral("config/Starlume/Starlume.conf")), QSettings::NativeFormat);
+        stored.setValue(QStringLiteral("SLM.ClockQuality"), QStringLiteral("reduced"));
+    }
+    StarlumeApp app(*session, StarlumeApp::Size::small, {},
+                    {{QStringLiteral("STARLUME_REPORT_FRAMES"), QStringLiteral("1")},
+                     {QStringLiteral("STARLUME_CLOCK_QUALITY"), QStringLiteral("full")}});
+    ASSERT_NE(launch(app), 0u);
+    ASSERT_TRUE(app.waitFor(QStringLiteral("render scale"), 15000ms)) << app.output().toStdString();
+
+    const QStringList errors = app.errorLines();
+    ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
+    const QRegularExpression format(
+        QStringLiteral("^clock: (\\d+) frames in (\\d+\\.\\d) s \\((\\d+\\.\\d) fps\\), render scale (\\d\\.\\d\\d)$"));
+    const QRegularExpressionMatch line = format.match(errors[0]);
+    ASSERT_TRUE(line.hasMatch()) << errors[0].toStdString();
+    const double frames = line.captured(1).toDouble(), seconds = line.captured(2).toDouble();
+    EXPECT_GT(frames, 0);
+    // Every five seconds, give or take a busy machine's timer.
+    EXPECT_GE(seconds, 4.7);
+    EXPECT_LE(seconds, 8.0);
+    EXPECT_NEAR(line.captured(3).toDouble(), frames / seconds, 0.1 + frames / seconds * 0.02);
+    // Full was asked for, over the stored reduced and whatever the rasteriser.
+    EXPECT_EQ(line.captured(4), QStringLiteral("1.00"));
 }
 
 TEST(StarlumeWithoutDisplayTest, SaysSoInOneLine)

@@ -4,6 +4,10 @@
 #include "support/EventLoop.h"
 
 #include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QRasterWindow>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickView>
@@ -20,6 +24,7 @@ using namespace std::chrono_literals;
 namespace {
 
 struct Seen {
+    std::atomic<int> calls{0};
     std::atomic<qint64> dateMs{0};
     std::atomic<int> width{0};
     std::atomic<int> height{0};
@@ -30,6 +35,7 @@ struct Seen {
 ClockFrameSource testPattern(std::shared_ptr<Seen> seen)
 {
     return [seen](DisplayList& list, const QDateTime& date, QSizeF size) {
+        ++seen->calls;
         seen->dateMs = date.toMSecsSinceEpoch();
         seen->width = static_cast<int>(size.width());
         seen->height = static_cast<int>(size.height());
@@ -59,6 +65,8 @@ protected:
         ASSERT_TRUE(item) << component.errorString().toStdString();
         seen = std::make_shared<Seen>();
         item->setFrameSource(testPattern(seen));
+        // Crisp at every pixel whatever draws it; the reduced drawing has tests of its own.
+        item->setQualityMode(ClockQualityMode::full);
         view.resize(200, 120);
         item->setParentItem(view.contentItem());
         view.show();
@@ -119,6 +127,105 @@ TEST_F(ChaosClockItemTest, ShowsThePictureUprightAndCrispAtScaleTwo)
     EXPECT_EQ(pixel(image, 300, 181), 0xffffffu);
     EXPECT_EQ(pixel(image, 300, 179), 0x0000ffu);
     EXPECT_EQ(pixel(image, 300, 182), 0x0000ffu);
+}
+
+TEST_F(ChaosClockItemTest, ReducedQualityDrawsHalfTheRowsAndScalesThemUpSmoothly)
+{
+    item->setQualityMode(ClockQualityMode::reduced);
+    const quint64 before = item->framesDrawn();
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return item->framesDrawn() >= before + 3; }, 10s));
+    EXPECT_EQ(item->renderScale(), reducedClockRendering.renderScale);
+
+    const QImage image = view.grabWindow();
+    ASSERT_EQ(image.size(), QSize(400, 240));
+    // Still upright, the areas in place.
+    EXPECT_EQ(pixel(image, 20, 20), 0xff0000u);
+    EXPECT_EQ(pixel(image, 380, 20), 0x0000ffu);
+    EXPECT_EQ(pixel(image, 20, 200), 0x0000ffu);
+    // The one-point line is one drawn row now, spread by linear filtering over
+    // the rows around its two device rows: no longer crisp, nowhere lost.
+    const auto whiteness = [&](int y) { return qRed(image.pixel(300, y)); };
+    EXPECT_GT(whiteness(179) + whiteness(182), 30);
+    EXPECT_LT(whiteness(180), 255);
+    EXPECT_GT(whiteness(180), 128);
+    EXPECT_EQ(pixel(image, 300, 176), 0x0000ffu);
+}
+
+TEST_F(ChaosClockItemTest, AutomaticQualityReducesOnASoftwareRasteriserOnly)
+{
+#ifdef CHAOS_CLOCK_SOFTWARE
+    const bool software = true;
+#else
+    // The rasteriser this display gives any context.
+    QOpenGLContext context;
+    ASSERT_TRUE(context.create());
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    ASSERT_TRUE(context.makeCurrent(&surface));
+    const bool software = isSoftwareRasteriser(reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER)));
+    context.doneCurrent();
+#endif
+    item->setQualityMode(ClockQualityMode::automatic);
+    const quint64 before = item->framesDrawn();
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return item->framesDrawn() >= before + 2; }, 10s));
+    EXPECT_EQ(item->renderScale(), software ? reducedClockRendering.renderScale : 1.0);
+}
+
+// Nothing is built or drawn while nothing of the window can be seen.
+class ChaosClockItemWhileUnseenTest : public ChaosClockItemTest {
+protected:
+    void expectNoFramesFor(std::chrono::milliseconds span, const char* why)
+    {
+        // Let a frame already under way finish first.
+        slm::test::processEventsFor(100ms);
+        const quint64 frames = item->framesDrawn();
+        const int calls = seen->calls;
+        slm::test::processEventsFor(span);
+        EXPECT_EQ(item->framesDrawn(), frames) << why;
+        EXPECT_EQ(seen->calls.load(), calls) << why << ": the frame was still built";
+    }
+    void expectFramesAgain(const char* why)
+    {
+        const quint64 frames = item->framesDrawn();
+        EXPECT_TRUE(slm::test::processEventsUntil([&] { return item->framesDrawn() >= frames + 3; }, 10s)) << why;
+    }
+};
+
+TEST_F(ChaosClockItemWhileUnseenTest, HiddenOrMinimisedDrawsNothingAndResumesWhenShown)
+{
+    for (const ClockQualityMode mode : {ClockQualityMode::full, ClockQualityMode::reduced}) {
+        item->setQualityMode(mode);
+        expectFramesAgain("before hiding");
+
+        view.hide();
+        EXPECT_FALSE(item->isWindowShowing());
+        expectNoFramesFor(500ms, "hidden");
+        view.show();
+        expectFramesAgain("shown again");
+
+        view.showMinimized();
+        expectNoFramesFor(500ms, "minimised");
+        view.showNormal();
+        expectFramesAgain("restored");
+    }
+}
+
+TEST_F(ChaosClockItemWhileUnseenTest, FullyCoveredDrawsNothingAndResumesWhenUncovered)
+{
+    // No window manager here: a new window maps on top, where it is placed.
+    view.setPosition(0, 0);
+    expectFramesAgain("before covering");
+    QRasterWindow cover;
+    cover.setFlag(Qt::FramelessWindowHint);
+    cover.setGeometry(QRect(QPoint(0, 0), view.size() + QSize(20, 20)));
+    cover.show();
+    ASSERT_TRUE(slm::test::processEventsUntil([&] { return !item->isWindowShowing(); }, 5s))
+        << "the display server never said the view was covered";
+    EXPECT_TRUE(view.isExposed()) << "Qt saw it: the watch is redundant";
+    expectNoFramesFor(500ms, "covered");
+    cover.hide();
+    expectFramesAgain("uncovered");
 }
 
 // With no source of its own the item shows the chaos clock: a bright core at
