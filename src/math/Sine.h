@@ -22,23 +22,8 @@ using Bits2 = std::uint64_t __attribute__((vector_size(16)));
 // Beyond this the three-part reduction loses accuracy; no voice gets there.
 constexpr double reductionLimit = 0x1p20;
 
-// x = k * pi/2 + r, |r| <= pi/4. pi/2 is split so that k * c1 and k * c2 are
-// exact. Adding and subtracting the shift rounds to an integer k, and the
-// shifted sum carries k in its low mantissa bits.
-template <class T>
-[[gnu::always_inline]] inline T reduceQuarterTurns(T x, T& shifted)
-{
-    constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
-    constexpr double c1 = 0x1.921fb54400000p+0;
-    constexpr double c2 = 0x1.0b4611a600000p-34;
-    constexpr double c3 = 0x1.3198a2e037073p-69;
-    constexpr double roundingShift = 0x1.8p52;
-    shifted = x * twoOverPi + roundingShift;
-    const T k = shifted - roundingShift;
-    return ((x - k * c1) - k * c2) - k * c3;
-}
-
-// Taylor series to degree 17 / 16: below an ulp on |r| <= pi/4.
+// Taylor series to degree 17 / 16: below an ulp on |r| <= pi/4. The sine
+// and cosine of the clock and the analyser use them.
 template <class T>
 [[gnu::always_inline]] inline T sineSeries(T r, T r2)
 {
@@ -77,6 +62,53 @@ template <class T>
                                                   + r2 * (-1.0 / 87178291200.0 + r2 * (1.0 / 20922789888000.0))))))));
 }
 
+
+// x = k * pi + r, |r| <= pi/2, so that sin x = (-1)^k sin r: one series,
+// where a quarter-turn reduction needs a sine and a cosine series and a pick.
+// pi is split so that k * c1 and k * c2 are exact. Adding and subtracting the
+// shift rounds to an integer k, and the shifted sum carries k in its low
+// mantissa bits.
+template <class T>
+[[gnu::always_inline]] inline T reduceHalfTurns(T x, T& shifted)
+{
+    constexpr double oneOverPi = 0x1.45f306dc9c883p-2;
+    constexpr double c1 = 0x1.921fb54400000p+1;
+    constexpr double c2 = 0x1.0b4611a600000p-33;
+    constexpr double c3 = 0x1.3198a2e037073p-68;
+    constexpr double roundingShift = 0x1.8p52;
+    shifted = x * oneOverPi + roundingShift;
+    const T k = shifted - roundingShift;
+    return ((x - k * c1) - k * c2) - k * c3;
+}
+
+// Taylor series to degree 21: the first term left out is below 1.3e-18 on
+// |r| <= pi/2.
+template <class T>
+[[gnu::always_inline]] inline T halfTurnSineSeries(T r)
+{
+    const T r2 = r * r;
+    return r
+        + r * r2
+            * (-1.0 / 6.0
+               + r2
+                   * (1.0 / 120.0
+                      + r2
+                          * (-1.0 / 5040.0
+                             + r2
+                                 * (1.0 / 362880.0
+                                    + r2
+                                        * (-1.0 / 39916800.0
+                                           + r2
+                                               * (1.0 / 6227020800.0
+                                                  + r2
+                                                      * (-1.0 / 1307674368000.0
+                                                         + r2
+                                                             * (1.0 / 355687428096000.0
+                                                                + r2
+                                                                    * (-1.0 / 121645100408832000.0
+                                                                       + r2 * (1.0 / 51090942171709440000.0))))))))));
+}
+
 } // namespace detail
 
 [[gnu::always_inline]] inline double sine(double x)
@@ -84,18 +116,10 @@ template <class T>
     if (!(std::fabs(x) < detail::reductionLimit))
         return std::sin(x);
     double shifted;
-    const double r = detail::reduceQuarterTurns(x, shifted);
-    const double r2 = r * r;
-    const double s = detail::sineSeries(r, r2);
-    const double c = detail::cosineSeries(r2);
-
-    // Quadrant: sin, cos, -sin, -cos. Selected with bit masks, since the
-    // quadrant of an audio-rate phase is unpredictable for a branch.
-    const std::uint64_t quadrant = std::bit_cast<std::uint64_t>(shifted);
-    const std::uint64_t useCos = 0 - (quadrant & 1);
-    const std::uint64_t negate = (quadrant & 2) << 62;
-    const std::uint64_t bits = (std::bit_cast<std::uint64_t>(s) & ~useCos) | (std::bit_cast<std::uint64_t>(c) & useCos);
-    return std::bit_cast<double>(bits ^ negate);
+    const double s = detail::halfTurnSineSeries(detail::reduceHalfTurns(x, shifted));
+    // An odd number of half turns flips the sign.
+    const std::uint64_t negate = std::bit_cast<std::uint64_t>(shifted) << 63;
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(s) ^ negate);
 }
 
 struct SinePair {
@@ -113,16 +137,8 @@ struct SinePair {
     using detail::Double2;
     const Double2 x = {a, b};
     Double2 shifted;
-    const Double2 r = detail::reduceQuarterTurns(x, shifted);
-    const Double2 r2 = r * r;
-    const Double2 s = detail::sineSeries(r, r2);
-    const Double2 c = detail::cosineSeries(r2);
-
-    const Bits2 quadrant = (Bits2)shifted;
-    const Bits2 useCos = 0 - (quadrant & 1);
-    const Bits2 negate = (quadrant & 2) << 62;
-    const Bits2 bits = (((Bits2)s & ~useCos) | ((Bits2)c & useCos)) ^ negate;
-    const Double2 result = (Double2)bits;
+    const Double2 s = detail::halfTurnSineSeries(detail::reduceHalfTurns(x, shifted));
+    const Double2 result = (Double2)((Bits2)s ^ ((Bits2)shifted << 63));
     return {result[0], result[1]};
 }
 

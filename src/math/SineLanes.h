@@ -28,14 +28,8 @@ template <class V>
         return out;
     }
     V shifted;
-    const V r = detail::reduceQuarterTurns(x, shifted);
-    const V r2 = r * r;
-    const V s = detail::sineSeries(r, r2);
-    const V c = detail::cosineSeries(r2);
-    const U quadrant = (U)shifted;
-    const U useCos = 0 - (quadrant & 1);
-    const U negate = (quadrant & 2) << 62;
-    return (V)((((U)s & ~useCos) | ((U)c & useCos)) ^ negate);
+    const V s = detail::halfTurnSineSeries(detail::reduceHalfTurns(x, shifted));
+    return (V)((U)s ^ ((U)shifted << 63));
 }
 
 } // namespace slm::synth
