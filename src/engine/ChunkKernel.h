@@ -19,11 +19,6 @@ struct alignas(32) FrameLanes {
     double v[chunkFrames];
 };
 
-struct ModulatorPhaseLanes {
-    FrameLanes breath, drift, macro, macroSecondary, macroTertiary;
-    FrameLanes longFormA, longFormB, longFormC, longFormD;
-};
-
 // Modulators, lane by lane.
 struct ModulatorLanes {
     FrameLanes M1, M2, M3, MD, LA, LB, LC, LD, BR, DR;
@@ -82,7 +77,6 @@ struct ChunkOutput {
 
 struct ChunkKernel {
     const char* name;
-    void (*modulators)(const ModulatorPhaseLanes& phases, ModulatorLanes& out);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
 };
 

@@ -51,8 +51,6 @@ constexpr double twoPi = 2.0 * std::numbers::pi;
     return x;
 }
 
-[[gnu::always_inline]] inline V unit(V sineValue) { return (sineValue + 1.0) / 2.0; }
-
 // std::min, std::max and std::clamp lane by lane, NaN cases included.
 [[gnu::always_inline]] inline V minimum(V a, double b) { return select(b < a, splat<V>(b), a); }
 [[gnu::always_inline]] inline V maximum(V a, double b) { return select(a < b, splat<V>(b), a); }
@@ -65,21 +63,6 @@ constexpr double twoPi = 2.0 * std::numbers::pi;
 
 // The expressions below keep the voices' own order of operations, term for
 // term, so the render sounds as it did before it was split into chunks.
-
-void modulatorLanes(const ModulatorPhaseLanes& p, ModulatorLanes& out)
-{
-    const V macro = load(p.macro);
-    store(out.M1, unit(sineLanes(macro)));
-    store(out.M2, unit(sineLanes(load(p.macroSecondary) + 1.2)));
-    store(out.M3, unit(sineLanes(load(p.macroTertiary) + 2.4)));
-    store(out.MD, sineLanes(0.5 * macro + 0.6));
-    store(out.LA, unit(sineLanes(load(p.longFormA))));
-    store(out.LB, unit(sineLanes(load(p.longFormB) + 1.11)));
-    store(out.LC, unit(sineLanes(load(p.longFormC) + 2.03)));
-    store(out.LD, unit(sineLanes(load(p.longFormD) + 0.47)));
-    store(out.BR, sineLanes(load(p.breath)));
-    store(out.DR, sineLanes(load(p.drift)));
-}
 
 struct Stereo {
     V L, R;

@@ -198,7 +198,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     // there exactly: the ramp can be skipped for the whole block.
     const bool gatesSettled = sameGains(st.gates, gateTarget);
     const ChunkKernel& kernel = *m_kernel;
-    ModulatorPhaseLanes& modulatorPhases = m_chunk.modulatorPhases;
+    ModulatorRotation& modulators = m_chunk.modulators;
+    modulators.setSteps(modulatorInc);
     ChunkInput& in = m_chunk.in;
     ChunkOutput& out = m_chunk.out;
     in.reactorLevel = shaped.reactor;
@@ -214,23 +215,10 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
         const int count = static_cast<int>(std::min<std::int64_t>(chunkFrames, n - first));
 
-        // The phases each frame reads, then the advance to the next frame, as
-        // one frame after another would have them.
-        for (int j = 0; j < count; ++j) {
-            const SlowModulatorState& mod = st.modulators;
-            modulatorPhases.breath.v[j] = mod.breathPhase;
-            modulatorPhases.drift.v[j] = mod.driftPhase;
-            modulatorPhases.macro.v[j] = mod.macroPhase;
-            modulatorPhases.macroSecondary.v[j] = mod.macroSecondaryPhase;
-            modulatorPhases.macroTertiary.v[j] = mod.macroTertiaryPhase;
-            modulatorPhases.longFormA.v[j] = mod.longFormPhaseA;
-            modulatorPhases.longFormB.v[j] = mod.longFormPhaseB;
-            modulatorPhases.longFormC.v[j] = mod.longFormPhaseC;
-            modulatorPhases.longFormD.v[j] = mod.longFormPhaseD;
-            if (!F)
-                advanceSlowModulators(st.modulators, modulatorInc);
-        }
-        kernel.modulators(modulatorPhases, in.m);
+        if (first % ModulatorRotation::anchorFrames == 0)
+            modulators.anchor(st.modulators);
+        for (int j = 0; j < count; ++j)
+            modulators.next(in.m, j, st.modulators, modulatorInc, F);
 
         // Frame by frame, in the order the random stream and the events depend on.
         for (int j = 0; j < count; ++j) {

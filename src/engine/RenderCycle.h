@@ -2,6 +2,7 @@
 
 #include "engine/AudioOutput.h"
 #include "engine/ChunkKernel.h"
+#include "engine/ModulatorRotation.h"
 #include "engine/SynthesisState.h"
 #include "engine/TransportFade.h"
 
@@ -59,7 +60,7 @@ private:
     // Lanes past the end of a short last chunk keep what an earlier chunk
     // left there (zero at first): ordinary numbers, whose results are dropped.
     struct Chunk {
-        slm::synth::ModulatorPhaseLanes modulatorPhases{};
+        slm::synth::ModulatorRotation modulators;
         slm::synth::ChunkInput in{};
         slm::synth::ChunkOutput out{};
     } m_chunk;

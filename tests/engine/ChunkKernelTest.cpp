@@ -63,39 +63,6 @@ void setLane(ModulatorLanes& lanes, int j, const Modulators& m)
 
 } // namespace
 
-TEST(ChunkKernel, ModulatorsMatchTheFrameFunction)
-{
-    Draw d(1);
-    for (const ChunkKernel* kernel : kernelsThisCpuRuns()) {
-        for (int round = 0; round < 200; ++round) {
-            SlowModulatorState states[chunkFrames];
-            ModulatorPhaseLanes phases;
-            for (int j = 0; j < chunkFrames; ++j) {
-                const SlowModulatorState s = states[j] = randomModulators(d);
-                phases.breath.v[j] = s.breathPhase;
-                phases.drift.v[j] = s.driftPhase;
-                phases.macro.v[j] = s.macroPhase;
-                phases.macroSecondary.v[j] = s.macroSecondaryPhase;
-                phases.macroTertiary.v[j] = s.macroTertiaryPhase;
-                phases.longFormA.v[j] = s.longFormPhaseA;
-                phases.longFormB.v[j] = s.longFormPhaseB;
-                phases.longFormC.v[j] = s.longFormPhaseC;
-                phases.longFormD.v[j] = s.longFormPhaseD;
-            }
-            ModulatorLanes out;
-            kernel->modulators(phases, out);
-            for (int j = 0; j < chunkFrames; ++j) {
-                const Modulators m = modulatorsOf(states[j]);
-                ASSERT_TRUE(same(out.M1.v[j], m.M1) && same(out.M2.v[j], m.M2) && same(out.M3.v[j], m.M3)
-                            && same(out.MD.v[j], m.MD) && same(out.LA.v[j], m.LA) && same(out.LB.v[j], m.LB)
-                            && same(out.LC.v[j], m.LC) && same(out.LD.v[j], m.LD) && same(out.BR.v[j], m.BR)
-                            && same(out.DR.v[j], m.DR))
-                    << kernel->name << " lane " << j;
-            }
-        }
-    }
-}
-
 // Every voice at once, events sounding in some lanes and not in others.
 TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
 {
