@@ -32,8 +32,9 @@ bool usable(Point2 p) { return std::abs(p.x) < farAway && std::abs(p.y) < farAwa
 
 } // namespace
 
-void ClockBatcher::batch(const DisplayList& list, double scale)
+void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning thinning)
 {
+    m_thinning = thinning;
     m_listPoints = list.allPoints();
     // The curves' points start on a fresh texture row.
     m_curveStart = (m_listPoints.size() + textureWidth - 1) / textureWidth * textureWidth;
@@ -300,6 +301,12 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
     std::size_t first = op.path.first;
     if (op.path.kind == PathKind::Quadratic) {
         const std::size_t curve = flattenQuadratic(pts, xf.scale);
+        pts = m_curvePoints.view().subspan(curve);
+        first = m_curveStart + curve;
+    } else if (m_thinning.any() && pts.size() > 2) {
+        const std::size_t curve = m_curvePoints.size();
+        const std::size_t kept = thinPolyline(pts, m_thinning, xf.scale, m_curvePoints.extend(pts.size()));
+        m_curvePoints.commit(kept);
         pts = m_curvePoints.view().subspan(curve);
         first = m_curveStart + curve;
     }

@@ -2,6 +2,7 @@
 
 #include "clock/DisplayList.h"
 #include "clock/gl/PodArray.h"
+#include "clock/gl/PolylineThinning.h"
 
 #include <cstdint>
 #include <span>
@@ -72,8 +73,9 @@ public:
     static constexpr float minDiscRadius = 0.7f;
 
     // `scale` is device pixels per point. The list must outlive the frame's
-    // upload: its points are uploaded from where they are.
-    void batch(const DisplayList& list, double scale);
+    // upload: its points are uploaded from where they are, unless `thinning`
+    // drops some, when the kept ones go with the curves'.
+    void batch(const DisplayList& list, double scale, PolylineThinning thinning = {});
 
     // The list's points, then curveStart() onwards the flattened curves'.
     std::span<const Point2> listPoints() const { return m_listPoints; }
@@ -118,4 +120,5 @@ private:
     PodArray<GLDrawCommand> m_commands;
     PodArray<Xform> m_layers;
     std::size_t m_shapesStart = 0; // first instance not yet in a command
+    PolylineThinning m_thinning;
 };

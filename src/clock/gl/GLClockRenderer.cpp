@@ -177,9 +177,9 @@ void GLClockRenderer::release()
     m_context = nullptr;
 }
 
-void GLClockRenderer::prepare(const DisplayList& list, double scale)
+void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThinning thinning)
 {
-    m_batcher.batch(list, scale);
+    m_batcher.batch(list, scale, thinning);
 }
 
 // Texels in rows of textureWidth. Respecifying the whole texture every frame

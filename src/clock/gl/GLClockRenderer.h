@@ -32,14 +32,15 @@ public:
     bool isInitialized() const { return m_program != 0; }
     const QString& errorString() const { return m_error; }
 
-    // Batches the list for a drawing `scale` device pixels per point. CPU only.
-    void prepare(const DisplayList& list, double scale);
+    // Batches the list for a drawing `scale` device pixels per point, its
+    // polylines thinned so far. CPU only.
+    void prepare(const DisplayList& list, double scale, PolylineThinning thinning = {});
     // Uploads the prepared frame and draws it, clearing to transparent first,
     // into the bound framebuffer of `pixelSize`. Returns without waiting for the GPU.
     void submit(QSize pixelSize);
-    void render(const DisplayList& list, QSize pixelSize, double scale)
+    void render(const DisplayList& list, QSize pixelSize, double scale, PolylineThinning thinning = {})
     {
-        prepare(list, scale);
+        prepare(list, scale, thinning);
         submit(pixelSize);
     }
 
