@@ -47,6 +47,7 @@ void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning
     m_commands.clear();
     m_layers.clear();
     m_shapesStart = 0;
+    m_solidStrokes = false;
 
     Xform xf{static_cast<float>(scale), 0, 0};
     for (const DisplayOp& op : list.ops()) {
@@ -73,9 +74,16 @@ void ClockBatcher::closeShapes()
 {
     const std::size_t end = m_instances.size();
     if (end > m_shapesStart)
-        m_commands.push({GLDrawCommand::Kind::Shapes, static_cast<std::uint32_t>(m_shapesStart),
-                         static_cast<std::uint32_t>(end - m_shapesStart)});
+        m_commands.push({m_solidStrokes ? GLDrawCommand::Kind::SolidStrokes : GLDrawCommand::Kind::Shapes,
+                         static_cast<std::uint32_t>(m_shapesStart), static_cast<std::uint32_t>(end - m_shapesStart)});
     m_shapesStart = end;
+}
+
+void ClockBatcher::startShapes(bool solidStrokes)
+{
+    if (solidStrokes != m_solidStrokes)
+        closeShapes();
+    m_solidStrokes = solidStrokes;
 }
 
 std::int64_t ClockBatcher::addRecord(const DisplayList& list, const Paint& paint, const Xform& xf, float opacity)
@@ -285,6 +293,7 @@ void ClockBatcher::ellipse(const DisplayList& list, const DisplayOp& op, const X
     rec.place[1] = c.y;
     rec.place[2] = rx;
     rec.place[3] = ry;
+    startShapes(false);
     m_instances.push(static_cast<std::uint32_t>(index));
 }
 
@@ -327,6 +336,7 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
     rec.place[2] = xf.oy;
     rec.place[3] = static_cast<float>(m_instances.size());
     const std::size_t segments = pts.size() - 1;
+    startShapes(rec.paint[0] == static_cast<float>(GLPaintKind::Solid));
     std::fill_n(m_instances.extend(segments), segments, static_cast<std::uint32_t>(index));
     m_instances.commit(segments);
 }

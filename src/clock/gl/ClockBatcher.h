@@ -52,6 +52,7 @@ struct GLPolygonVertex {
 struct GLDrawCommand {
     enum class Kind : std::uint8_t {
         Shapes,      // instances [first, first + count)
+        SolidStrokes, // the same, all of them segments of solid strokes
         Polygon,     // polygon indices [first, first + count), a convex polygon
         StencilFill, // the same for any other: non-zero winding through the stencil
         ClearDepth,  // the depth values ran out: start a new run
@@ -108,6 +109,10 @@ private:
     bool polygonIsConvex(std::size_t first) const;
 
     void closeShapes();
+    // Instances of solid strokes go in runs of their own, drawn by shaders
+    // without the other shapes' and paints' code: a software rasteriser runs
+    // every branch of a shader for every pixel.
+    void startShapes(bool solidStrokes);
 
     std::span<const Point2> m_listPoints;
     std::size_t m_curveStart = 0;
@@ -120,5 +125,6 @@ private:
     PodArray<GLDrawCommand> m_commands;
     PodArray<Xform> m_layers;
     std::size_t m_shapesStart = 0; // first instance not yet in a command
+    bool m_solidStrokes = false;   // what the instances from there are
     PolylineThinning m_thinning;
 };

@@ -61,26 +61,14 @@ GLuint GLClockRenderer::compile(GLenum type, const QByteArray& source)
     return shader;
 }
 
-bool GLClockRenderer::initialize()
+GLClockRenderer::Program GLClockRenderer::link(ClockShaderDialect dialect, bool solidStrokes)
 {
-    if (m_program)
-        return true;
-    m_context = QOpenGLContext::currentContext();
-    ClockShaderDialect dialect{};
-    QString version;
-    if (!dialectForCurrentContext(dialect, version)) {
-        m_error = QStringLiteral("the clock needs OpenGL 3.0 or OpenGL ES 3.0; this context offers %1").arg(version);
-        m_context = nullptr;
-        return false;
-    }
-    m_gl = m_context->extraFunctions();
-
-    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect));
-    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect)) : 0;
+    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect, solidStrokes));
+    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect, solidStrokes)) : 0;
     if (!vs || !fs) {
         if (vs)
             m_gl->glDeleteShader(vs);
-        return false;
+        return {};
     }
     const GLuint program = m_gl->glCreateProgram();
     m_gl->glAttachShader(program, vs);
@@ -97,16 +85,43 @@ bool GLClockRenderer::initialize()
         m_gl->glGetProgramInfoLog(program, sizeof log, nullptr, log);
         m_error = QStringLiteral("clock shaders do not link: %1").arg(QString::fromLatin1(log).trimmed());
         m_gl->glDeleteProgram(program);
-        return false;
+        return {};
     }
-    m_program = program;
-    m_viewportUniform = m_gl->glGetUniformLocation(program, "u_viewport");
+    Program p;
+    p.id = program;
+    p.viewport = m_gl->glGetUniformLocation(program, "u_viewport");
+    p.instanceBase = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(program);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_ops"), 0);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_stops"), 1);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_points"), 2);
-    m_instanceBaseUniform = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(0);
+    return p;
+}
+
+bool GLClockRenderer::initialize()
+{
+    if (m_program.id)
+        return true;
+    m_context = QOpenGLContext::currentContext();
+    ClockShaderDialect dialect{};
+    QString version;
+    if (!dialectForCurrentContext(dialect, version)) {
+        m_error = QStringLiteral("the clock needs OpenGL 3.0 or OpenGL ES 3.0; this context offers %1").arg(version);
+        m_context = nullptr;
+        return false;
+    }
+    m_gl = m_context->extraFunctions();
+
+    m_solidStrokeProgram = link(dialect, true);
+    if (!m_solidStrokeProgram.id)
+        return false;
+    m_program = link(dialect, false);
+    if (!m_program.id) {
+        m_gl->glDeleteProgram(m_solidStrokeProgram.id);
+        m_solidStrokeProgram = {};
+        return false;
+    }
 
     GLuint buffers[3] = {};
     m_gl->glGenBuffers(3, buffers);
@@ -157,24 +172,34 @@ void GLClockRenderer::release()
     // Without its context current the objects cannot be deleted; they go
     // with the context.
     if (QOpenGLContext::currentContext() != m_context) {
-        m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+        m_program = m_solidStrokeProgram = {};
+        m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
         m_recordTexture = m_stopTexture = m_pointTexture = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
     }
-    if (m_program)
-        m_gl->glDeleteProgram(m_program);
+    for (const Program& p : {m_program, m_solidStrokeProgram}) {
+        if (p.id)
+            m_gl->glDeleteProgram(p.id);
+    }
     const GLuint buffers[3] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer};
     m_gl->glDeleteBuffers(3, buffers);
     const GLuint vaos[2] = {m_shapeVao, m_polygonVao};
     m_gl->glDeleteVertexArrays(2, vaos);
     const GLuint textures[3] = {m_recordTexture, m_stopTexture, m_pointTexture};
     m_gl->glDeleteTextures(3, textures);
-    m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+    m_program = m_solidStrokeProgram = {};
+    m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
     m_recordTexture = m_stopTexture = m_pointTexture = 0;
     m_gl = nullptr;
     m_context = nullptr;
+}
+
+void GLClockRenderer::use(const Program& program, QSize pixelSize)
+{
+    m_gl->glUseProgram(program.id);
+    m_gl->glUniform2f(program.viewport, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
 }
 
 void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThinning thinning)
@@ -227,7 +252,7 @@ void GLClockRenderer::uploadPoints()
 
 void GLClockRenderer::submit(QSize pixelSize)
 {
-    if (!m_program || pixelSize.isEmpty())
+    if (!m_program.id || pixelSize.isEmpty())
         return;
     QOpenGLExtraFunctions& gl = *m_gl;
     const ClockBatcher& b = m_batcher;
@@ -266,8 +291,12 @@ void GLClockRenderer::submit(QSize pixelSize)
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
     }
 
-    gl.glUseProgram(m_program);
-    gl.glUniform2f(m_viewportUniform, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
+    const Program* current = nullptr;
+    const auto useFor = [&](const Program& program) {
+        if (current != &program)
+            use(program, pixelSize);
+        current = &program;
+    };
     gl.glEnable(GL_DEPTH_TEST);
     gl.glDepthFunc(GL_LESS);
     gl.glEnable(GL_BLEND);
@@ -278,16 +307,22 @@ void GLClockRenderer::submit(QSize pixelSize)
         const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c.first) * 4);
         switch (c.kind) {
         case GLDrawCommand::Kind::Shapes:
+        case GLDrawCommand::Kind::SolidStrokes: {
+            const Program& program = c.kind == GLDrawCommand::Kind::Shapes ? m_program : m_solidStrokeProgram;
+            useFor(program);
             gl.glBindVertexArray(m_shapeVao);
             gl.glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, 0, offset);
-            gl.glUniform1i(m_instanceBaseUniform, static_cast<GLint>(c.first));
+            gl.glUniform1i(program.instanceBase, static_cast<GLint>(c.first));
             gl.glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(c.count));
             break;
+        }
         case GLDrawCommand::Kind::Polygon:
+            useFor(m_program);
             gl.glBindVertexArray(m_polygonVao);
             gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             break;
         case GLDrawCommand::Kind::StencilFill:
+            useFor(m_program);
             gl.glBindVertexArray(m_polygonVao);
             // Winding numbers into the stencil, colour and depth untouched...
             gl.glEnable(GL_STENCIL_TEST);

@@ -29,7 +29,7 @@ public:
     // Compiles the shaders and creates the buffers in the current context.
     // False (see errorString) when the context is too old or compiling fails.
     bool initialize();
-    bool isInitialized() const { return m_program != 0; }
+    bool isInitialized() const { return m_program.id != 0; }
     const QString& errorString() const { return m_error; }
 
     // Batches the list for a drawing `scale` device pixels per point, its
@@ -55,14 +55,22 @@ public:
     static bool dialectForCurrentContext(ClockShaderDialect& dialect, QString& version);
 
 private:
+    struct Program {
+        GLuint id = 0;
+        GLint viewport = -1;
+        GLint instanceBase = -1;
+    };
     GLuint compile(GLenum type, const QByteArray& source);
+    Program link(ClockShaderDialect dialect, bool solidStrokes);
+    void use(const Program& program, QSize pixelSize);
     void uploadTexture(GLuint texture, const void* texels, std::size_t count);
     void uploadPoints();
 
     ClockBatcher m_batcher;
     QOpenGLContext* m_context = nullptr;
     QOpenGLExtraFunctions* m_gl = nullptr;
-    GLuint m_program = 0;
+    Program m_program;             // every shape and paint
+    Program m_solidStrokeProgram;  // solid strokes only
     GLuint m_shapeVao = 0;
     GLuint m_polygonVao = 0;
     GLuint m_instanceBuffer = 0;
@@ -71,7 +79,5 @@ private:
     GLuint m_recordTexture = 0;
     GLuint m_stopTexture = 0;
     GLuint m_pointTexture = 0;
-    GLint m_viewportUniform = -1;
-    GLint m_instanceBaseUniform = -1;
     QString m_error;
 };
