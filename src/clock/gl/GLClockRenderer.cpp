@@ -175,6 +175,7 @@ void GLClockRenderer::release()
         m_program = m_solidStrokeProgram = {};
         m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
         m_recordTexture = m_stopTexture = m_pointTexture = 0;
+        m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
@@ -192,6 +193,7 @@ void GLClockRenderer::release()
     m_program = m_solidStrokeProgram = {};
     m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
     m_recordTexture = m_stopTexture = m_pointTexture = 0;
+    m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
     m_gl = nullptr;
     m_context = nullptr;
 }
@@ -207,18 +209,35 @@ void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThi
     m_batcher.batch(list, scale, thinning);
 }
 
-// Texels in rows of textureWidth. Respecifying the whole texture every frame
-// hands the driver fresh storage instead of making it wait until the previous
-// frame has finished reading the old one.
-void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count)
+void GLClockRenderer::reserveTexture(GLuint texture, GLenum format, std::size_t rows, std::size_t& capacityRows)
+{
+    m_gl->glBindTexture(GL_TEXTURE_2D, texture);
+    rows = std::max<std::size_t>(rows, 1);
+    if (rows <= capacityRows)
+        return;
+    capacityRows = std::max(rows, capacityRows + capacityRows / 2);
+    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, format == GL_RG ? GL_RG32F : GL_RGBA32F, ClockBatcher::textureWidth,
+                       static_cast<GLsizei>(capacityRows), 0, format, GL_FLOAT, nullptr);
+}
+
+void GLClockRenderer::uploadBuffer(GLenum target, std::span<const std::byte> bytes, std::size_t& capacity)
+{
+    if (bytes.size() > capacity) {
+        capacity = std::max(bytes.size(), capacity + capacity / 2);
+        m_gl->glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_DYNAMIC_DRAW);
+    }
+    if (!bytes.empty())
+        m_gl->glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes.size()), bytes.data());
+}
+
+// Texels in rows of textureWidth.
+void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count, std::size_t& capacityRows)
 {
     constexpr std::size_t width = ClockBatcher::textureWidth;
     const std::size_t fullRows = count / width;
     const std::size_t rest = count % width;
-    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, fullRows + (rest ? 1 : 0)));
     const auto* bytes = static_cast<const float*>(texels);
-    m_gl->glBindTexture(GL_TEXTURE_2D, texture);
-    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, rows, 0, GL_RGBA, GL_FLOAT, nullptr);
+    reserveTexture(texture, GL_RGBA, fullRows + (rest ? 1 : 0), capacityRows);
     if (fullRows)
         m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, static_cast<GLsizei>(fullRows), GL_RGBA, GL_FLOAT, bytes);
     if (rest)
@@ -227,15 +246,13 @@ void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::siz
 }
 
 // Points in RG32F rows of textureWidth: the list's, then from curveStart()
-// the flattened curves'. Respecified whole, like the other textures.
+// the flattened curves'.
 void GLClockRenderer::uploadPoints()
 {
     constexpr std::size_t width = ClockBatcher::textureWidth;
     const ClockBatcher& b = m_batcher;
     const std::size_t curveRows = (b.curvePoints().size() + width - 1) / width;
-    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, b.curveStart() / width + curveRows));
-    m_gl->glBindTexture(GL_TEXTURE_2D, m_pointTexture);
-    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RG32F, width, rows, 0, GL_RG, GL_FLOAT, nullptr);
+    reserveTexture(m_pointTexture, GL_RG, b.curveStart() / width + curveRows, m_pointRows);
     const auto rowsOf = [&](std::span<const Point2> points, std::size_t firstRow) {
         const std::size_t full = points.size() / width;
         const std::size_t rest = points.size() % width;
@@ -274,20 +291,17 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glActiveTexture(GL_TEXTURE2);
     uploadPoints();
     gl.glActiveTexture(GL_TEXTURE1);
-    uploadTexture(m_stopTexture, b.stops().data(), b.stops().size());
+    uploadTexture(m_stopTexture, b.stops().data(), b.stops().size(), m_stopRows);
     gl.glActiveTexture(GL_TEXTURE0);
-    uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size());
+    uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size(), m_recordRows);
 
     gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
-    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.instances().size_bytes()), b.instances().data(),
-                    GL_STREAM_DRAW);
+    uploadBuffer(GL_ARRAY_BUFFER, std::as_bytes(b.instances()), m_instanceBytes);
     if (!b.polygonIndices().empty()) {
         gl.glBindVertexArray(m_polygonVao);
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_polygonBuffer);
-        gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonVertices().size_bytes()),
-                        b.polygonVertices().data(), GL_STREAM_DRAW);
-        gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonIndices().size_bytes()),
-                        b.polygonIndices().data(), GL_STREAM_DRAW);
+        uploadBuffer(GL_ARRAY_BUFFER, std::as_bytes(b.polygonVertices()), m_polygonBytes);
+        uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, std::as_bytes(b.polygonIndices()), m_indexBytes);
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
     }
 

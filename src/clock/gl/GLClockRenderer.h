@@ -6,6 +6,8 @@
 
 #include <QSize>
 #include <QString>
+#include <cstddef>
+#include <span>
 #include <qopengl.h>
 
 class QOpenGLContext;
@@ -63,7 +65,11 @@ private:
     GLuint compile(GLenum type, const QByteArray& source);
     Program link(ClockShaderDialect dialect, bool solidStrokes);
     void use(const Program& program, QSize pixelSize);
-    void uploadTexture(GLuint texture, const void* texels, std::size_t count);
+    // Storage that grows and is then kept: respecifying it every frame made
+    // drivers allocate, and the kernel clear, fresh pages for every upload.
+    void reserveTexture(GLuint texture, GLenum format, std::size_t rows, std::size_t& capacityRows);
+    void uploadBuffer(GLenum target, std::span<const std::byte> bytes, std::size_t& capacity);
+    void uploadTexture(GLuint texture, const void* texels, std::size_t count, std::size_t& capacityRows);
     void uploadPoints();
 
     ClockBatcher m_batcher;
@@ -79,5 +85,7 @@ private:
     GLuint m_recordTexture = 0;
     GLuint m_stopTexture = 0;
     GLuint m_pointTexture = 0;
+    std::size_t m_recordRows = 0, m_stopRows = 0, m_pointRows = 0;
+    std::size_t m_instanceBytes = 0, m_polygonBytes = 0, m_indexBytes = 0;
     QString m_error;
 };
