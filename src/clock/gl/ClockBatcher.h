@@ -51,11 +51,11 @@ struct GLPolygonVertex {
 
 struct GLDrawCommand {
     enum class Kind : std::uint8_t {
-        Shapes,      // instances [first, first + count)
+        Shapes,       // instances [first, first + count)
         SolidStrokes, // the same, all of them segments of solid strokes
-        Polygon,     // polygon indices [first, first + count), a convex polygon
-        StencilFill, // the same for any other: non-zero winding through the stencil
-        ClearDepth,  // the depth values ran out: start a new run
+        Polygon,      // polygon indices [first, first + count), a convex polygon
+        StencilFill,  // the same for any other: non-zero winding through the stencil
+        ClearDepth,   // the depth values ran out: start a new run
     };
     Kind kind = Kind::Shapes;
     std::uint32_t first = 0;
