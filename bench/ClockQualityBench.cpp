@@ -36,10 +36,12 @@ GLOffscreenClockRenderer* offscreen()
     return renderer;
 }
 
-// state.range(0): the render scale in percent.
+// state.range(0): the render scale in percent; below 100 with the reduced
+// quality's thinned polylines.
 void BM_ClockFrameAtRenderScale1080p(benchmark::State& state)
 {
     const double scale = static_cast<double>(state.range(0)) / 100.0;
+    const PolylineThinning thinning = state.range(0) < 100 ? reducedClockRendering.thinning : fullClockRendering.thinning;
     const QSize pixels = GLClockTarget::pixelSizeFor(frameSize, scale);
     GLOffscreenClockRenderer* gl = offscreen();
     if (!gl->isValid() || !gl->makeCurrent() || !gl->target().ensure(pixels)) {
@@ -52,12 +54,13 @@ void BM_ClockFrameAtRenderScale1080p(benchmark::State& state)
     for (auto _ : state) {
         buildClockFrame(list, computeClockFrame(date, frameSize, QTimeZone::utc()));
         gl->target().bindForDrawing();
-        gl->renderer().render(list, pixels, scale);
+        gl->renderer().render(list, pixels, scale, thinning);
         gl->target().resolve();
         gl->finish();
     }
     state.counters["processCpuMs"] = benchmark::Counter(processCpuMs() - cpuBefore, benchmark::Counter::kAvgIterations);
     state.counters["pixels"] = pixels.width() * pixels.height();
+    state.counters["instances"] = static_cast<double>(gl->renderer().batcher().instances().size());
 }
 BENCHMARK(BM_ClockFrameAtRenderScale1080p)
     ->Arg(100)

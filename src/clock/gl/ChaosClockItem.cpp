@@ -205,7 +205,7 @@ QSGNode* ChaosClockItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
         }
         if (glNode) {
             const ClockRendering rendering = chooseClockRendering(m_mode, glNode->isSoftwareRasteriser());
-            if (glNode->setFrame(m_source, date, size, dpr, rendering.renderScale)) {
+            if (glNode->setFrame(m_source, date, size, dpr, rendering.renderScale, rendering.thinning)) {
                 m_rendering = rendering;
                 m_usesOpenGL = true;
                 node = glNode;

@@ -32,8 +32,9 @@ bool usable(Point2 p) { return std::abs(p.x) < farAway && std::abs(p.y) < farAwa
 
 } // namespace
 
-void ClockBatcher::batch(const DisplayList& list, double scale)
+void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning thinning)
 {
+    m_thinning = thinning;
     m_listPoints = list.allPoints();
     // The curves' points start on a fresh texture row.
     m_curveStart = (m_listPoints.size() + textureWidth - 1) / textureWidth * textureWidth;
@@ -46,6 +47,7 @@ void ClockBatcher::batch(const DisplayList& list, double scale)
     m_commands.clear();
     m_layers.clear();
     m_shapesStart = 0;
+    m_solidStrokes = false;
 
     Xform xf{static_cast<float>(scale), 0, 0};
     for (const DisplayOp& op : list.ops()) {
@@ -72,9 +74,16 @@ void ClockBatcher::closeShapes()
 {
     const std::size_t end = m_instances.size();
     if (end > m_shapesStart)
-        m_commands.push({GLDrawCommand::Kind::Shapes, static_cast<std::uint32_t>(m_shapesStart),
-                         static_cast<std::uint32_t>(end - m_shapesStart)});
+        m_commands.push({m_solidStrokes ? GLDrawCommand::Kind::SolidStrokes : GLDrawCommand::Kind::Shapes,
+                         static_cast<std::uint32_t>(m_shapesStart), static_cast<std::uint32_t>(end - m_shapesStart)});
     m_shapesStart = end;
+}
+
+void ClockBatcher::startShapes(bool solidStrokes)
+{
+    if (solidStrokes != m_solidStrokes)
+        closeShapes();
+    m_solidStrokes = solidStrokes;
 }
 
 std::int64_t ClockBatcher::addRecord(const DisplayList& list, const Paint& paint, const Xform& xf, float opacity)
@@ -284,6 +293,7 @@ void ClockBatcher::ellipse(const DisplayList& list, const DisplayOp& op, const X
     rec.place[1] = c.y;
     rec.place[2] = rx;
     rec.place[3] = ry;
+    startShapes(false);
     m_instances.push(static_cast<std::uint32_t>(index));
 }
 
@@ -300,6 +310,12 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
     std::size_t first = op.path.first;
     if (op.path.kind == PathKind::Quadratic) {
         const std::size_t curve = flattenQuadratic(pts, xf.scale);
+        pts = m_curvePoints.view().subspan(curve);
+        first = m_curveStart + curve;
+    } else if (m_thinning.any() && pts.size() > 2) {
+        const std::size_t curve = m_curvePoints.size();
+        const std::size_t kept = thinPolyline(pts, m_thinning, xf.scale, m_curvePoints.extend(pts.size()));
+        m_curvePoints.commit(kept);
         pts = m_curvePoints.view().subspan(curve);
         first = m_curveStart + curve;
     }
@@ -320,6 +336,7 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
     rec.place[2] = xf.oy;
     rec.place[3] = static_cast<float>(m_instances.size());
     const std::size_t segments = pts.size() - 1;
+    startShapes(rec.paint[0] == static_cast<float>(GLPaintKind::Solid));
     std::fill_n(m_instances.extend(segments), segments, static_cast<std::uint32_t>(index));
     m_instances.commit(segments);
 }

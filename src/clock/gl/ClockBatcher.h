@@ -2,6 +2,7 @@
 
 #include "clock/DisplayList.h"
 #include "clock/gl/PodArray.h"
+#include "clock/gl/PolylineThinning.h"
 
 #include <cstdint>
 #include <span>
@@ -50,10 +51,11 @@ struct GLPolygonVertex {
 
 struct GLDrawCommand {
     enum class Kind : std::uint8_t {
-        Shapes,      // instances [first, first + count)
-        Polygon,     // polygon indices [first, first + count), a convex polygon
-        StencilFill, // the same for any other: non-zero winding through the stencil
-        ClearDepth,  // the depth values ran out: start a new run
+        Shapes,       // instances [first, first + count)
+        SolidStrokes, // the same, all of them segments of solid strokes
+        Polygon,      // polygon indices [first, first + count), a convex polygon
+        StencilFill,  // the same for any other: non-zero winding through the stencil
+        ClearDepth,   // the depth values ran out: start a new run
     };
     Kind kind = Kind::Shapes;
     std::uint32_t first = 0;
@@ -72,8 +74,9 @@ public:
     static constexpr float minDiscRadius = 0.7f;
 
     // `scale` is device pixels per point. The list must outlive the frame's
-    // upload: its points are uploaded from where they are.
-    void batch(const DisplayList& list, double scale);
+    // upload: its points are uploaded from where they are, unless `thinning`
+    // drops some, when the kept ones go with the curves'.
+    void batch(const DisplayList& list, double scale, PolylineThinning thinning = {});
 
     // The list's points, then curveStart() onwards the flattened curves'.
     std::span<const Point2> listPoints() const { return m_listPoints; }
@@ -106,6 +109,10 @@ private:
     bool polygonIsConvex(std::size_t first) const;
 
     void closeShapes();
+    // Instances of solid strokes go in runs of their own, drawn by shaders
+    // without the other shapes' and paints' code: a software rasteriser runs
+    // every branch of a shader for every pixel.
+    void startShapes(bool solidStrokes);
 
     std::span<const Point2> m_listPoints;
     std::size_t m_curveStart = 0;
@@ -118,4 +125,6 @@ private:
     PodArray<GLDrawCommand> m_commands;
     PodArray<Xform> m_layers;
     std::size_t m_shapesStart = 0; // first instance not yet in a command
+    bool m_solidStrokes = false;   // what the instances from there are
+    PolylineThinning m_thinning;
 };

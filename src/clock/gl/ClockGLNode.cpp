@@ -41,7 +41,7 @@ bool ClockGLNode::initialize()
 }
 
 bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio,
-                           double renderScale)
+                           double renderScale, PolylineThinning thinning)
 {
     const double scale = devicePixelRatio * renderScale;
     const QSize pixels = GLClockTarget::pixelSizeFor(size, scale);
@@ -58,6 +58,7 @@ bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date
     m_date = date;
     m_size = size;
     m_scale = scale;
+    m_thinning = thinning;
     m_pending = true;
     markDirty(QSGNode::DirtyMaterial);
     return true;
@@ -73,7 +74,7 @@ void ClockGLNode::draw()
     m_source(m_list, m_date, m_size);
     m_window->beginExternalCommands();
     m_target.bindForDrawing();
-    m_renderer.render(m_list, m_target.size(), m_scale);
+    m_renderer.render(m_list, m_target.size(), m_scale, m_thinning);
     m_target.resolve();
     m_window->endExternalCommands();
     m_framesDrawn->fetch_add(1, std::memory_order_relaxed);

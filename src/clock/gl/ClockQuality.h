@@ -1,5 +1,7 @@
 #pragma once
 
+#include "clock/gl/PolylineThinning.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -38,13 +40,14 @@ struct ClockRendering {
     // Of one core, for the whole process: frames are spaced out further when
     // they cost more (CpuBudget). 0: no budget.
     double maxCoreShare = 0.0;
+    PolylineThinning thinning;
 
     bool operator==(const ClockRendering&) const = default;
 };
 
-inline constexpr ClockRendering fullClockRendering{1.0, 0.0, 0.0};
+inline constexpr ClockRendering fullClockRendering{1.0, 0.0, 0.0, {0.0f, 0.0f}};
 // A quarter of the pixels, at most 30 frames a second, and never more than
 // 90 % of a core for the whole program, so the mixer stays fluid beside it.
-inline constexpr ClockRendering reducedClockRendering{0.5, 30.0, 0.9};
+inline constexpr ClockRendering reducedClockRendering{0.5, 30.0, 0.9, {1.0f, 0.25f}};
 
 ClockRendering chooseClockRendering(ClockQualityMode mode, bool softwareRasteriser);

@@ -4,7 +4,7 @@
 
 namespace {
 
-QByteArray header(ClockShaderDialect dialect, bool fragment)
+QByteArray header(ClockShaderDialect dialect, bool fragment, bool solidStrokes)
 {
     QByteArray h;
     switch (dialect) {
@@ -21,6 +21,11 @@ QByteArray header(ClockShaderDialect dialect, bool fragment)
     }
     h += "#define TEXTURE_WIDTH " + QByteArray::number(ClockBatcher::textureWidth) + "\n";
     h += "#define DEPTH_RUN " + QByteArray::number(ClockBatcher::opsPerDepthRun) + "\n";
+    // Constant kinds let the compiler drop every other shape's and paint's code.
+    if (solidStrokes)
+        h += "#define SHAPE_KIND(x) 0\n#define PAINT_KIND(x) 0\n";
+    else
+        h += "#define SHAPE_KIND(x) int((x) + 0.5)\n#define PAINT_KIND(x) int((x) + 0.5)\n";
     if (fragment) {
         // GLSL 1.30 has no default binding for a declared output.
         if (dialect == ClockShaderDialect::Glsl130)
@@ -129,7 +134,7 @@ void main()
     v_paint = record(op, 2);
     v_geom = record(op, 3);
     v_depth = float(op % DEPTH_RUN);
-    int kind = int(v_shape.x + 0.5);
+    int kind = SHAPE_KIND(v_shape.x);
     float hw = v_shape.y;
     vec2 k = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
     vec2 pos;
@@ -255,7 +260,7 @@ float ellipseDistance(vec2 p)
 
 vec4 paintAt(vec2 p)
 {
-    int kind = int(v_paint.x + 0.5);
+    int kind = PAINT_KIND(v_paint.x);
     if (kind == 0)
         return v_geom;
     float t;
@@ -279,7 +284,7 @@ vec4 paintAt(vec2 p)
 void main()
 {
     vec2 p = vec2(gl_FragCoord.x, u_viewport.y - gl_FragCoord.y);
-    int kind = int(v_shape.x + 0.5);
+    int kind = SHAPE_KIND(v_shape.x);
     float coverage = 1.0;
     if (kind == 0)
         coverage = segmentCoverage(p);
@@ -297,14 +302,14 @@ void main()
 
 } // namespace
 
-QByteArray clockVertexShader(ClockShaderDialect dialect)
+QByteArray clockVertexShader(ClockShaderDialect dialect, bool solidStrokes)
 {
-    QByteArray s = header(dialect, false) + shared + vertexBody;
+    QByteArray s = header(dialect, false, solidStrokes) + shared + vertexBody;
     return s.replace("VARYING", "out");
 }
 
-QByteArray clockFragmentShader(ClockShaderDialect dialect)
+QByteArray clockFragmentShader(ClockShaderDialect dialect, bool solidStrokes)
 {
-    QByteArray s = header(dialect, true) + shared + fragmentBody;
+    QByteArray s = header(dialect, true, solidStrokes) + shared + fragmentBody;
     return s.replace("VARYING", "in");
 }

@@ -7,5 +7,6 @@
 // "#version 300 es" on OpenGL ES 3.
 enum class ClockShaderDialect { Glsl330, Glsl130, Essl300 };
 
-QByteArray clockVertexShader(ClockShaderDialect dialect);
-QByteArray clockFragmentShader(ClockShaderDialect dialect);
+// `solidStrokes`: the shaders for ClockBatcher's runs of solid strokes only.
+QByteArray clockVertexShader(ClockShaderDialect dialect, bool solidStrokes = false);
+QByteArray clockFragmentShader(ClockShaderDialect dialect, bool solidStrokes = false);

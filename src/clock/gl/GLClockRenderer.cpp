@@ -61,26 +61,14 @@ GLuint GLClockRenderer::compile(GLenum type, const QByteArray& source)
     return shader;
 }
 
-bool GLClockRenderer::initialize()
+GLClockRenderer::Program GLClockRenderer::link(ClockShaderDialect dialect, bool solidStrokes)
 {
-    if (m_program)
-        return true;
-    m_context = QOpenGLContext::currentContext();
-    ClockShaderDialect dialect{};
-    QString version;
-    if (!dialectForCurrentContext(dialect, version)) {
-        m_error = QStringLiteral("the clock needs OpenGL 3.0 or OpenGL ES 3.0; this context offers %1").arg(version);
-        m_context = nullptr;
-        return false;
-    }
-    m_gl = m_context->extraFunctions();
-
-    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect));
-    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect)) : 0;
+    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect, solidStrokes));
+    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect, solidStrokes)) : 0;
     if (!vs || !fs) {
         if (vs)
             m_gl->glDeleteShader(vs);
-        return false;
+        return {};
     }
     const GLuint program = m_gl->glCreateProgram();
     m_gl->glAttachShader(program, vs);
@@ -97,16 +85,43 @@ bool GLClockRenderer::initialize()
         m_gl->glGetProgramInfoLog(program, sizeof log, nullptr, log);
         m_error = QStringLiteral("clock shaders do not link: %1").arg(QString::fromLatin1(log).trimmed());
         m_gl->glDeleteProgram(program);
-        return false;
+        return {};
     }
-    m_program = program;
-    m_viewportUniform = m_gl->glGetUniformLocation(program, "u_viewport");
+    Program p;
+    p.id = program;
+    p.viewport = m_gl->glGetUniformLocation(program, "u_viewport");
+    p.instanceBase = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(program);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_ops"), 0);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_stops"), 1);
     m_gl->glUniform1i(m_gl->glGetUniformLocation(program, "u_points"), 2);
-    m_instanceBaseUniform = m_gl->glGetUniformLocation(program, "u_instanceBase");
     m_gl->glUseProgram(0);
+    return p;
+}
+
+bool GLClockRenderer::initialize()
+{
+    if (m_program.id)
+        return true;
+    m_context = QOpenGLContext::currentContext();
+    ClockShaderDialect dialect{};
+    QString version;
+    if (!dialectForCurrentContext(dialect, version)) {
+        m_error = QStringLiteral("the clock needs OpenGL 3.0 or OpenGL ES 3.0; this context offers %1").arg(version);
+        m_context = nullptr;
+        return false;
+    }
+    m_gl = m_context->extraFunctions();
+
+    m_solidStrokeProgram = link(dialect, true);
+    if (!m_solidStrokeProgram.id)
+        return false;
+    m_program = link(dialect, false);
+    if (!m_program.id) {
+        m_gl->glDeleteProgram(m_solidStrokeProgram.id);
+        m_solidStrokeProgram = {};
+        return false;
+    }
 
     GLuint buffers[3] = {};
     m_gl->glGenBuffers(3, buffers);
@@ -157,43 +172,72 @@ void GLClockRenderer::release()
     // Without its context current the objects cannot be deleted; they go
     // with the context.
     if (QOpenGLContext::currentContext() != m_context) {
-        m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+        m_program = m_solidStrokeProgram = {};
+        m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
         m_recordTexture = m_stopTexture = m_pointTexture = 0;
+        m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
     }
-    if (m_program)
-        m_gl->glDeleteProgram(m_program);
+    for (const Program& p : {m_program, m_solidStrokeProgram}) {
+        if (p.id)
+            m_gl->glDeleteProgram(p.id);
+    }
     const GLuint buffers[3] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer};
     m_gl->glDeleteBuffers(3, buffers);
     const GLuint vaos[2] = {m_shapeVao, m_polygonVao};
     m_gl->glDeleteVertexArrays(2, vaos);
     const GLuint textures[3] = {m_recordTexture, m_stopTexture, m_pointTexture};
     m_gl->glDeleteTextures(3, textures);
-    m_program = m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+    m_program = m_solidStrokeProgram = {};
+    m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
     m_recordTexture = m_stopTexture = m_pointTexture = 0;
+    m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
     m_gl = nullptr;
     m_context = nullptr;
 }
 
-void GLClockRenderer::prepare(const DisplayList& list, double scale)
+void GLClockRenderer::use(const Program& program, QSize pixelSize)
 {
-    m_batcher.batch(list, scale);
+    m_gl->glUseProgram(program.id);
+    m_gl->glUniform2f(program.viewport, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
 }
 
-// Texels in rows of textureWidth. Respecifying the whole texture every frame
-// hands the driver fresh storage instead of making it wait until the previous
-// frame has finished reading the old one.
-void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count)
+void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThinning thinning)
+{
+    m_batcher.batch(list, scale, thinning);
+}
+
+void GLClockRenderer::reserveTexture(GLuint texture, GLenum format, std::size_t rows, std::size_t& capacityRows)
+{
+    m_gl->glBindTexture(GL_TEXTURE_2D, texture);
+    rows = std::max<std::size_t>(rows, 1);
+    if (rows <= capacityRows)
+        return;
+    capacityRows = std::max(rows, capacityRows + capacityRows / 2);
+    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, format == GL_RG ? GL_RG32F : GL_RGBA32F, ClockBatcher::textureWidth,
+                       static_cast<GLsizei>(capacityRows), 0, format, GL_FLOAT, nullptr);
+}
+
+void GLClockRenderer::uploadBuffer(GLenum target, std::span<const std::byte> bytes, std::size_t& capacity)
+{
+    if (bytes.size() > capacity) {
+        capacity = std::max(bytes.size(), capacity + capacity / 2);
+        m_gl->glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_DYNAMIC_DRAW);
+    }
+    if (!bytes.empty())
+        m_gl->glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes.size()), bytes.data());
+}
+
+// Texels in rows of textureWidth.
+void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::size_t count, std::size_t& capacityRows)
 {
     constexpr std::size_t width = ClockBatcher::textureWidth;
     const std::size_t fullRows = count / width;
     const std::size_t rest = count % width;
-    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, fullRows + (rest ? 1 : 0)));
     const auto* bytes = static_cast<const float*>(texels);
-    m_gl->glBindTexture(GL_TEXTURE_2D, texture);
-    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, rows, 0, GL_RGBA, GL_FLOAT, nullptr);
+    reserveTexture(texture, GL_RGBA, fullRows + (rest ? 1 : 0), capacityRows);
     if (fullRows)
         m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, static_cast<GLsizei>(fullRows), GL_RGBA, GL_FLOAT, bytes);
     if (rest)
@@ -202,15 +246,13 @@ void GLClockRenderer::uploadTexture(GLuint texture, const void* texels, std::siz
 }
 
 // Points in RG32F rows of textureWidth: the list's, then from curveStart()
-// the flattened curves'. Respecified whole, like the other textures.
+// the flattened curves'.
 void GLClockRenderer::uploadPoints()
 {
     constexpr std::size_t width = ClockBatcher::textureWidth;
     const ClockBatcher& b = m_batcher;
     const std::size_t curveRows = (b.curvePoints().size() + width - 1) / width;
-    const auto rows = static_cast<GLsizei>(std::max<std::size_t>(1, b.curveStart() / width + curveRows));
-    m_gl->glBindTexture(GL_TEXTURE_2D, m_pointTexture);
-    m_gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RG32F, width, rows, 0, GL_RG, GL_FLOAT, nullptr);
+    reserveTexture(m_pointTexture, GL_RG, b.curveStart() / width + curveRows, m_pointRows);
     const auto rowsOf = [&](std::span<const Point2> points, std::size_t firstRow) {
         const std::size_t full = points.size() / width;
         const std::size_t rest = points.size() % width;
@@ -227,7 +269,7 @@ void GLClockRenderer::uploadPoints()
 
 void GLClockRenderer::submit(QSize pixelSize)
 {
-    if (!m_program || pixelSize.isEmpty())
+    if (!m_program.id || pixelSize.isEmpty())
         return;
     QOpenGLExtraFunctions& gl = *m_gl;
     const ClockBatcher& b = m_batcher;
@@ -249,25 +291,26 @@ void GLClockRenderer::submit(QSize pixelSize)
     gl.glActiveTexture(GL_TEXTURE2);
     uploadPoints();
     gl.glActiveTexture(GL_TEXTURE1);
-    uploadTexture(m_stopTexture, b.stops().data(), b.stops().size());
+    uploadTexture(m_stopTexture, b.stops().data(), b.stops().size(), m_stopRows);
     gl.glActiveTexture(GL_TEXTURE0);
-    uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size());
+    uploadTexture(m_recordTexture, b.records().data(), ClockBatcher::texelsPerRecord * b.records().size(), m_recordRows);
 
     gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
-    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.instances().size_bytes()), b.instances().data(),
-                    GL_STREAM_DRAW);
+    uploadBuffer(GL_ARRAY_BUFFER, std::as_bytes(b.instances()), m_instanceBytes);
     if (!b.polygonIndices().empty()) {
         gl.glBindVertexArray(m_polygonVao);
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_polygonBuffer);
-        gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonVertices().size_bytes()),
-                        b.polygonVertices().data(), GL_STREAM_DRAW);
-        gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.polygonIndices().size_bytes()),
-                        b.polygonIndices().data(), GL_STREAM_DRAW);
+        uploadBuffer(GL_ARRAY_BUFFER, std::as_bytes(b.polygonVertices()), m_polygonBytes);
+        uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, std::as_bytes(b.polygonIndices()), m_indexBytes);
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
     }
 
-    gl.glUseProgram(m_program);
-    gl.glUniform2f(m_viewportUniform, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
+    const Program* current = nullptr;
+    const auto useFor = [&](const Program& program) {
+        if (current != &program)
+            use(program, pixelSize);
+        current = &program;
+    };
     gl.glEnable(GL_DEPTH_TEST);
     gl.glDepthFunc(GL_LESS);
     gl.glEnable(GL_BLEND);
@@ -278,16 +321,22 @@ void GLClockRenderer::submit(QSize pixelSize)
         const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c.first) * 4);
         switch (c.kind) {
         case GLDrawCommand::Kind::Shapes:
+        case GLDrawCommand::Kind::SolidStrokes: {
+            const Program& program = c.kind == GLDrawCommand::Kind::Shapes ? m_program : m_solidStrokeProgram;
+            useFor(program);
             gl.glBindVertexArray(m_shapeVao);
             gl.glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, 0, offset);
-            gl.glUniform1i(m_instanceBaseUniform, static_cast<GLint>(c.first));
+            gl.glUniform1i(program.instanceBase, static_cast<GLint>(c.first));
             gl.glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(c.count));
             break;
+        }
         case GLDrawCommand::Kind::Polygon:
+            useFor(m_program);
             gl.glBindVertexArray(m_polygonVao);
             gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             break;
         case GLDrawCommand::Kind::StencilFill:
+            useFor(m_program);
             gl.glBindVertexArray(m_polygonVao);
             // Winding numbers into the stencil, colour and depth untouched...
             gl.glEnable(GL_STENCIL_TEST);

@@ -6,6 +6,8 @@
 
 #include <QSize>
 #include <QString>
+#include <cstddef>
+#include <span>
 #include <qopengl.h>
 
 class QOpenGLContext;
@@ -29,17 +31,18 @@ public:
     // Compiles the shaders and creates the buffers in the current context.
     // False (see errorString) when the context is too old or compiling fails.
     bool initialize();
-    bool isInitialized() const { return m_program != 0; }
+    bool isInitialized() const { return m_program.id != 0; }
     const QString& errorString() const { return m_error; }
 
-    // Batches the list for a drawing `scale` device pixels per point. CPU only.
-    void prepare(const DisplayList& list, double scale);
+    // Batches the list for a drawing `scale` device pixels per point, its
+    // polylines thinned so far. CPU only.
+    void prepare(const DisplayList& list, double scale, PolylineThinning thinning = {});
     // Uploads the prepared frame and draws it, clearing to transparent first,
     // into the bound framebuffer of `pixelSize`. Returns without waiting for the GPU.
     void submit(QSize pixelSize);
-    void render(const DisplayList& list, QSize pixelSize, double scale)
+    void render(const DisplayList& list, QSize pixelSize, double scale, PolylineThinning thinning = {})
     {
-        prepare(list, scale);
+        prepare(list, scale, thinning);
         submit(pixelSize);
     }
 
@@ -54,14 +57,26 @@ public:
     static bool dialectForCurrentContext(ClockShaderDialect& dialect, QString& version);
 
 private:
+    struct Program {
+        GLuint id = 0;
+        GLint viewport = -1;
+        GLint instanceBase = -1;
+    };
     GLuint compile(GLenum type, const QByteArray& source);
-    void uploadTexture(GLuint texture, const void* texels, std::size_t count);
+    Program link(ClockShaderDialect dialect, bool solidStrokes);
+    void use(const Program& program, QSize pixelSize);
+    // Storage that grows and is then kept: respecifying it every frame made
+    // drivers allocate, and the kernel clear, fresh pages for every upload.
+    void reserveTexture(GLuint texture, GLenum format, std::size_t rows, std::size_t& capacityRows);
+    void uploadBuffer(GLenum target, std::span<const std::byte> bytes, std::size_t& capacity);
+    void uploadTexture(GLuint texture, const void* texels, std::size_t count, std::size_t& capacityRows);
     void uploadPoints();
 
     ClockBatcher m_batcher;
     QOpenGLContext* m_context = nullptr;
     QOpenGLExtraFunctions* m_gl = nullptr;
-    GLuint m_program = 0;
+    Program m_program;             // every shape and paint
+    Program m_solidStrokeProgram;  // solid strokes only
     GLuint m_shapeVao = 0;
     GLuint m_polygonVao = 0;
     GLuint m_instanceBuffer = 0;
@@ -70,7 +85,7 @@ private:
     GLuint m_recordTexture = 0;
     GLuint m_stopTexture = 0;
     GLuint m_pointTexture = 0;
-    GLint m_viewportUniform = -1;
-    GLint m_instanceBaseUniform = -1;
+    std::size_t m_recordRows = 0, m_stopRows = 0, m_pointRows = 0;
+    std::size_t m_instanceBytes = 0, m_polygonBytes = 0, m_indexBytes = 0;
     QString m_error;
 };

@@ -74,7 +74,8 @@ void GLOffscreenClockRenderer::finish()
     m_context->functions()->glFinish();
 }
 
-QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize, double devicePixelRatio)
+QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize, double devicePixelRatio,
+                                        PolylineThinning thinning)
 {
     if (!m_valid)
         return {};
@@ -94,7 +95,7 @@ QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize
     while (gl->glGetError() != GL_NO_ERROR) {
     }
     m_target->bindForDrawing();
-    m_renderer->render(list, pixelSize, devicePixelRatio);
+    m_renderer->render(list, pixelSize, devicePixelRatio, thinning);
     m_target->resolve();
     QImage image = m_target->toImage();
     // A driver short of memory may leave the picture undrawn without

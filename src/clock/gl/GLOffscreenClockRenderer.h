@@ -27,9 +27,9 @@ public:
     const QString& errorString() const { return m_error; }
 
     // The list drawn at `devicePixelRatio` pixels per point into an image of
-    // `pixelSize` (premultiplied ARGB, its devicePixelRatio set). A null image
-    // on failure, with errorString set.
-    QImage render(const DisplayList& list, QSize pixelSize, double devicePixelRatio);
+    // `pixelSize` (premultiplied ARGB, its devicePixelRatio set), polylines
+    // thinned so far. A null image on failure, with errorString set.
+    QImage render(const DisplayList& list, QSize pixelSize, double devicePixelRatio, PolylineThinning thinning = {});
 
     // The steps of render() apart, for measuring: makeCurrent, then
     // target().ensure / bindForDrawing, renderer().render, target().resolve.
