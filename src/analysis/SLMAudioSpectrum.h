@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/SpectrumSink.h"
+
 #include <QList>
 #include <QObject>
 
@@ -12,7 +14,7 @@
 // console's analyser. Blocks of mono samples arrive through ingest() from the
 // render thread; the analysis runs on this object's own worker thread, and
 // `bands` is published on the main thread.
-class SLMAudioSpectrum : public QObject {
+class SLMAudioSpectrum : public QObject, public SpectrumSink {
     Q_OBJECT
     Q_PROPERTY(QList<double> bands READ bands NOTIFY bandsChanged)
     Q_PROPERTY(QList<double> centerFrequencies READ centerFrequencies CONSTANT)
@@ -34,7 +36,7 @@ public:
     // Any thread, the real-time render thread included: copies the block into
     // a preallocated slot and wakes the worker. Never locks, waits or allocates.
     // Does nothing for an empty block or a sample rate not above 0.
-    void ingest(std::span<const float> samples, double sampleRate);
+    void ingest(std::span<const float> samples, double sampleRate) override;
 
     // Main thread: blocks until every ingested block has been analysed, then
     // publishes the results. For offline rendering, where the analysis must

@@ -1,6 +1,6 @@
 #include "engine/RenderCycle.h"
 
-#include "analysis/SLMAudioSpectrum.h"
+#include "analysis/SpectrumSink.h"
 #include "control/SLMAudioParameters.h"
 #include "control/SLMSystemOutputVolume.h"
 #include "engine/MeterHandoff.h"

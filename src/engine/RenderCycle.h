@@ -11,7 +11,7 @@
 
 class MeterHandoff;
 class SLMAudioParameters;
-class SLMAudioSpectrum;
+class SpectrumSink;
 class SLMSystemOutputVolume;
 
 // The body of the render callback: reads the main thread's values once per
@@ -31,7 +31,7 @@ public:
     // Where the render hands its results.
     struct Sinks {
         MeterHandoff& meters;
-        SLMAudioSpectrum& spectrum;
+        SpectrumSink& spectrum;
         // The command of a pause whose fade has reached silence; the meter
         // hand-off's wake-up tells the main thread to look.
         std::atomic<std::uint32_t>& silentCommand;
