@@ -9,8 +9,9 @@
 // Sine and cosine together, for the clock's geometry and the analyser's
 // window and filter coefficients: quarter-turn series (the voices' sine
 // uses half turns) after a reduction that stays accurate up to 2^32, as
-// the clock's phases are time (about 8e8 s since 2001) times a rate. Branch-free below that limit, no
-// fused multiply-adds, so every x86-64 build gives the same bits. Within
+// the clock's phases are time (about 8e8 s since 2001) times a rate.
+// Branch-free below that limit, no fused multiply-adds, so every x86-64
+// build gives the same bits. Within
 // 2.5e-16 of the exact sine and cosine of the double argument.
 namespace slm::math {
 
