@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <memory>
 
 namespace {
 
@@ -29,10 +28,12 @@ DisplayList clockFrame(QSize size)
     return list;
 }
 
+// Left to the end of the process on purpose: destroyed after the application
+// object, its context would crash the exit.
 GLOffscreenClockRenderer* offscreen()
 {
-    static std::unique_ptr<GLOffscreenClockRenderer> renderer = std::make_unique<GLOffscreenClockRenderer>();
-    return renderer.get();
+    static auto* renderer = new GLOffscreenClockRenderer();
+    return renderer;
 }
 
 GLOffscreenClockRenderer* readyFor(benchmark::State& state, QSize size)
