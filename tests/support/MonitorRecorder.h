@@ -35,9 +35,10 @@ private:
     QString m_source;
     unsigned m_rate;
     unsigned m_channels;
-    TestPulseClient m_client;
     std::mutex m_mutex;
     std::vector<float> m_samples;
+    // Last, so it goes first: its loop thread runs onRead until it stops.
+    TestPulseClient m_client;
 };
 
 // Index of the first frame with a non-zero sample on any channel, or the

@@ -28,8 +28,9 @@ private:
 
     QString m_server;
     QString m_sink;
-    TestPulseClient m_client;
     std::atomic<std::uint64_t> m_bytes{0};
+    // Last, so it goes first: its loop thread runs onWrite until it stops.
+    TestPulseClient m_client;
 };
 
 } // namespace slm::test
