@@ -27,7 +27,6 @@ public:
 
     QRect geometry(std::uint32_t window);
     QImage grab(std::uint32_t window);
-    QStringList netWmState(std::uint32_t window);
     // Sets _NET_WM_STATE as a window manager does after granting a request.
     void setNetWmState(std::uint32_t window, const QStringList& states);
     // Asks the window to close, as a window manager's close button does.
