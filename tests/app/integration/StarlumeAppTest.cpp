@@ -265,7 +265,7 @@ TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
     EXPECT_LE(recording.peak(), 1.0);
 }
 
-TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsTheScreenAwake)
+TEST_F(StarlumeAppTest, FullScreenFollowsTheShortcutsAndKeepsTheScreenAwake)
 {
     start();
     OnItsOwnThread<FakeScreenSaver> screenSaver(session->busAddress());
@@ -284,11 +284,10 @@ TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsThe
     EXPECT_EQ(screenSaver.calls().front().application, mainTitle);
     sendKeys(QStringLiteral("F11"));
     ASSERT_TRUE(eventually(released)) << "F11 did not toggle back";
-
-    // The window manager's own full-screen action, seen only as the window's
-    // state, and left by Escape.
-    x11->setNetWmState(window, {QStringLiteral("_NET_WM_STATE_FULLSCREEN")});
-    ASSERT_TRUE(eventually(inhibited)) << "the window manager's full screen went unnoticed";
+    // Escape leaves it too. (Full screen the window manager gives counts the
+    // same; that is ContentViewTest's.)
+    sendKeys(QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(inhibited));
     sendKeys(QStringLiteral("Escape"));
     ASSERT_TRUE(eventually(released)) << "Escape did not leave full screen";
 
@@ -459,9 +458,6 @@ TEST_F(StarlumeAppTest, MediaControlsTheRemoteTheKeyboardAndTheMenuAllReachOneIn
     EXPECT_LT(preset.milliseconds, 3000);
     EXPECT_TRUE(titleBecomes(QStringLiteral("STORM")));
     EXPECT_TRUE(statusBecomes(QStringLiteral("Playing")));
-    // The order and wrap of the presets are MprisPresetStep's; here Next arrives.
-    playerctl({"next"});
-    EXPECT_TRUE(titleBecomes(QStringLiteral("CUSTOM")));
 
     // The volume of our own stream, both ways, checked at the sound server.
     const auto streamVolume = [&] {

@@ -111,16 +111,6 @@ QImage X11Client::grab(std::uint32_t window)
     return image.copy();
 }
 
-void X11Client::setNetWmState(std::uint32_t window, const QStringList& states)
-{
-    std::vector<xcb_atom_t> atoms;
-    for (const QString& s : states)
-        atoms.push_back(atom(s.toLatin1().constData()));
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
-    xcb_flush(m_connection);
-}
-
 void X11Client::requestClose(std::uint32_t window)
 {
     xcb_client_message_event_t event{};
