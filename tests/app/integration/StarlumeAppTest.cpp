@@ -475,18 +475,20 @@ TEST_F(StarlumeAppTest, MediaControlsTheRemoteTheKeyboardAndTheMenuAllReachOneIn
     focus(window);
     sendKeys(QStringLiteral("space"));
     EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"))) << "Space did not pause";
+    sendKeys(QStringLiteral("space"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing"))) << "Space did not play";
     run(*session, QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "120", "120", "click", "3"});
     QThread::msleep(500);
     sendKeys(QStringLiteral("Down"));
     sendKeys(QStringLiteral("Return"));
-    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing"))) << "the context menu's first entry did not play";
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"))) << "the context menu's first entry did not pause";
     // Opened from the keyboard, the first entry is current (with the pointer
     // away from the menu, which would make the entry under it current).
     run(*session, QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "2", "2"});
     sendKeys(QStringLiteral("Menu"));
     QThread::msleep(500);
     sendKeys(QStringLiteral("Return"));
-    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"))) << "the Menu key's menu did not pause";
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing"))) << "the Menu key's menu did not play";
 
     run(*session, QStringLiteral("gdbus"), {"call", "--session", "--dest", "org.mpris.MediaPlayer2.starlume", "--object-path",
                                             "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Quit"});
