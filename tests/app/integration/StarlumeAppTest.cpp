@@ -7,6 +7,7 @@
 #include "../FakeDesktopPortal.h"
 #include "../FakeScreenSaver.h"
 #include "support/EventLoop.h"
+#include "support/MonitorRecorder.h"
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
@@ -150,41 +151,6 @@ Ran run(const DesktopSession& session, const QString& program, const QStringList
     return ran;
 }
 
-// Peak of the null sink's monitor over `duration`, as 32-bit float stereo at 48 kHz.
-struct Recording {
-    std::vector<float> samples;
-    double peak() const
-    {
-        double p = 0;
-        for (float sample : samples)
-            p = std::max(p, std::abs(double(sample)));
-        return p;
-    }
-};
-
-Recording record(const DesktopSession& session, std::chrono::milliseconds duration, const std::function<void()>& meanwhile)
-{
-    QProcess parec;
-    parec.setProcessEnvironment(session.environment());
-    parec.start(QStringLiteral("parec"), {"--device=starlume_null.monitor", "--raw", "--format=float32le",
-                                          "--rate=48000", "--channels=2", "--latency-msec=20"});
-    parec.waitForStarted(2000);
-    meanwhile();
-    QByteArray bytes;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < duration.count()) {
-        parec.waitForReadyRead(50);
-        bytes += parec.readAllStandardOutput();
-    }
-    parec.kill();
-    parec.waitForFinished(1000);
-    Recording r;
-    r.samples.resize(static_cast<std::size_t>(bytes.size()) / sizeof(float));
-    std::memcpy(r.samples.data(), bytes.constData(), r.samples.size() * sizeof(float));
-    return r;
-}
-
 class StarlumeAppTest : public ::testing::Test {
 protected:
     void start(DesktopSession::Options options = {})
@@ -233,14 +199,13 @@ protected:
 TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
 {
     start();
-    std::unique_ptr<StarlumeApp> app;
-    const Recording recording = record(*session, 3000ms, [&] {
-        app = std::make_unique<StarlumeApp>(*session, StarlumeApp::Size::standard);
-    });
-
-    EXPECT_TRUE(app->waitFor(startedLine, 100ms)) << app->output().toStdString();
-    const std::uint32_t window = launch(*app);
+    slm::test::MonitorRecorder recorder(session->environment().value(QStringLiteral("PULSE_SERVER")),
+                                        QStringLiteral("starlume_null"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    StarlumeApp app(*session, StarlumeApp::Size::standard);
+    const std::uint32_t window = launch(app);
     ASSERT_NE(window, 0u);
+    EXPECT_TRUE(app.waitFor(startedLine, 100ms)) << app.output().toStdString();
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
     EXPECT_GE(x11->geometry(window).width(), 1024);
 
@@ -260,9 +225,12 @@ TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
 
     // After the silent lead-in and within the first seconds of the fade-in, the
     // soundscape reaches the sound server's sink.
-    ASSERT_GT(recording.samples.size(), 48000u * 2) << "parec recorded nothing";
-    EXPECT_GT(recording.peak(), 1e-4) << "nothing reached the null sink";
-    EXPECT_LE(recording.peak(), 1.0);
+    ASSERT_TRUE(recorder.waitForFrames(3 * 48000, 10000ms)) << "nothing was recorded";
+    double peak = 0;
+    for (float sample : recorder.samples())
+        peak = std::max(peak, std::abs(double(sample)));
+    EXPECT_GT(peak, 1e-4) << "nothing reached the null sink";
+    EXPECT_LE(peak, 1.0);
 }
 
 TEST_F(StarlumeAppTest, FullScreenFollowsTheShortcutsAndKeepsTheScreenAwake)
