@@ -44,6 +44,7 @@ TEST(RemoteCommandTest, RejectsBadOptionsWithOneLineNamingThem)
 {
     const std::vector<std::pair<QStringList, QString>> cases = {
         {{"--bogus"}, "--bogus"},
+        {{"-x"}, "-x"},
         {{"stray"}, "stray"},
         {{"--preset"}, "--preset"},
         {{"--preset", "loud"}, "loud"},

@@ -3,6 +3,7 @@
 // the models. The mapping and rounding rules are InstrumentMappingTest's.
 #include "PanelFixture.h"
 
+#include "console/InstrumentMapping.h"
 #include "control/MemoryDeviceControl.h"
 #include "control/SLMAudioPresetManager.h"
 #include "control/SLMControlRanges.h"
@@ -74,6 +75,8 @@ TEST_F(AudioPanel, EveryFaderWritesOnlyItsOwnModelOverItsRangeAndItsReadoutFollo
         EXPECT_EQ(readout(readoutName.c_str()), "0%");
         QTest::mouseDClick(window(), Qt::LeftButton, {}, at(item(fader.c_str()), {20, 100}));
         EXPECT_EQ(value(), f.defaultValue);
+        // In between too, where a readout on another range would show otherwise.
+        EXPECT_EQ(readout(readoutName.c_str()), slm::console::percentText(f.defaultValue, f.range.lower, f.range.upper));
         if (!items(panel(), reset.c_str()).isEmpty()) {
             parameters().setProperty(f.property, f.range.upper);
             click(reset.c_str());
