@@ -4,6 +4,7 @@
 
 #include "engine/SLMSleepTimer.h"
 
+#include <QColor>
 #include <QTest>
 
 using ConsoleHeaderBar = PanelFixture;
@@ -14,12 +15,15 @@ using ConsoleDetails = PanelFixture;
 TEST_F(ConsoleHeaderBar, LampAndTransportKeyFollowTheEngine)
 {
     const auto text = [this](const char* name) { return item(name)->property("text").toString(); };
+    const auto lamp = [this] { return item("engineStatus")->property("lampColor").value<QColor>(); };
     EXPECT_EQ(text("engineStatus"), "ENGINE LIVE");
     EXPECT_EQ(text("transportButton"), "PAUSE");
+    const QColor live = lamp();
 
     click("transportButton");
     EXPECT_FALSE(engine().isPlaying());
     EXPECT_EQ(text("engineStatus"), "PAUSED");
+    EXPECT_NE(lamp(), live);
     EXPECT_EQ(text("transportButton"), "PLAY");
     EXPECT_TRUE(item("transportButton")->property("lit").toBool());
 

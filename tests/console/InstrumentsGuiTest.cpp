@@ -80,10 +80,11 @@ import QtQuick
 import Starlume.Console
 Item {
     width: 360; height: 260
-    VUMeter { objectName: "mono"; width: 42; height: 235; db: -75; peakDB: 0 }
+    VUMeter { objectName: "mono"; width: 42; height: 235; db: -30; peakDB: 0 }
     SpectrumAnalyzerView { objectName: "analyzer"; x: 50; width: 300; height: 88; bands: [-20, -30]; frequencies: [40, 50] }
 }
 )"));
+    item("mono")->setProperty("db", -75.0);
     QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(item("mono"));
     QAccessibleInterface* analyzer = QAccessible::queryAccessibleInterface(item("analyzer"));
     ASSERT_TRUE(meter && analyzer);
