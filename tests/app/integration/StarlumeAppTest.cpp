@@ -286,6 +286,7 @@ TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeavesAndAKilledOne
     // refuses a focus request stamped before the user's last focus change.
     EXPECT_TRUE(eventually([&] { return x11->isAbove(window, other); })) << "the running window was not raised";
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
+    EXPECT_EQ(first.process().state(), QProcess::Running);
 
     first.signal(SIGKILL);
     ASSERT_TRUE(first.process().waitForFinished(2000));
