@@ -95,7 +95,7 @@ QString ContentView::sleepTimerTitle() const
     const SLMSleepTimer* timer = m_audioEngine ? m_audioEngine->sleepTimer() : nullptr;
     if (!timer || !timer->isActive())
         return QStringLiteral("Sleep timer");
-    return QStringLiteral("Sleep timer \u2014 %1 left").arg(formatRemaining(timer->remainingSeconds()));
+    return QStringLiteral("Sleep timer \u2014 %1 left").arg(SLMSleepTimer::remainingText(timer->remainingSeconds()));
 }
 
 double ContentView::sleepTimerMinutes() const
@@ -111,16 +111,6 @@ QVariantList ContentView::sleepTimerChoices()
         choices.append(QVariantMap{{QStringLiteral("minutes"), minutes}, {QStringLiteral("label"), label}});
     }
     return choices;
-}
-
-QString ContentView::formatRemaining(int seconds)
-{
-    seconds = std::max(seconds, 0);
-    const int hours = seconds / 3600;
-    const int minutes = seconds / 60 % 60;
-    const QString minutesAndSeconds =
-        QStringLiteral("%1:%2").arg(minutes, hours > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return hours > 0 ? QStringLiteral("%1:%2").arg(hours).arg(minutesAndSeconds) : minutesAndSeconds;
 }
 
 void ContentView::togglePlayPause()

@@ -62,8 +62,6 @@ public:
     QString sleepTimerTitle() const;
     double sleepTimerMinutes() const;
     static QVariantList sleepTimerChoices();
-    // "29:41", "1:05:00".
-    static QString formatRemaining(int seconds);
 
     Q_INVOKABLE void openMixer();
     Q_INVOKABLE void toggleFullScreen();

@@ -1,5 +1,7 @@
 #include "console/InstrumentMapping.h"
 
+#include "engine/SLMSleepTimer.h"
+
 #include <QtCore/qnamespace.h>
 
 #include <algorithm>
@@ -142,17 +144,7 @@ QString masterVolumeText(double volume, bool canControlVolume)
 
 QString sleepTimerText(bool active, int remainingSeconds)
 {
-    if (!active)
-        return QStringLiteral("OFF");
-    const int total = std::max(remainingSeconds, 0);
-    const int hours = total / 3600;
-    const int minutes = total / 60 % 60;
-    const int seconds = total % 60;
-    const QChar zero(u'0');
-    const QString secondsText = QStringLiteral("%1").arg(seconds, 2, 10, zero);
-    if (hours == 0)
-        return QStringLiteral("%1:%2").arg(minutes).arg(secondsText);
-    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, zero).arg(secondsText);
+    return active ? SLMSleepTimer::remainingText(remainingSeconds) : QStringLiteral("OFF");
 }
 
 double spectrumBarWidth(double width, int bandCount)

@@ -27,6 +27,18 @@ int SLMSleepTimer::remainingSecondsAt(double lengthSeconds, double elapsedSecond
     return left > 0.0 ? static_cast<int>(std::ceil(left)) : 0;
 }
 
+QString SLMSleepTimer::remainingText(int seconds)
+{
+    const int total = std::max(seconds, 0);
+    const int hours = total / 3600;
+    const int minutes = total / 60 % 60;
+    const QChar zero(u'0');
+    const QString secondsText = QStringLiteral("%1").arg(total % 60, 2, 10, zero);
+    if (hours == 0)
+        return QStringLiteral("%1:%2").arg(minutes).arg(secondsText);
+    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, zero).arg(secondsText);
+}
+
 int SLMSleepTimer::remainingSeconds() const { return m_active ? m_remainingSeconds : 0; }
 
 void SLMSleepTimer::start(double minutes)

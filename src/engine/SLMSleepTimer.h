@@ -41,6 +41,8 @@ public:
     static double fadeStartSeconds(double lengthSeconds);
     // Whole seconds left, rounded up, at a time since the start.
     static int remainingSecondsAt(double lengthSeconds, double elapsedSeconds);
+    // "m:ss", or "h:mm:ss" from an hour: how the console and the menu show the time left.
+    static QString remainingText(int seconds);
 
 signals:
     void objectWillChange();

@@ -140,10 +140,6 @@ TEST(ContentViewRestart, PlaysTheMixTheListenerLeftAndTheConsoleShowsIt)
 
 TEST_F(ContentViewTest, TheMenuShowsTheSleepTimersTimeLeft)
 {
-    EXPECT_EQ(ContentView::formatRemaining(5), QStringLiteral("0:05"));
-    EXPECT_EQ(ContentView::formatRemaining(90 * 60), QStringLiteral("1:30:00"));
-    EXPECT_EQ(ContentView::formatRemaining(-3), QStringLiteral("0:00"));
-
     EXPECT_EQ(content.sleepTimerTitle(), QStringLiteral("Sleep timer"));
     QSignalSpy changed(&content, &ContentView::sleepTimerChanged);
     content.setSleepTimer(30);
