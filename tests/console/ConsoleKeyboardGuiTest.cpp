@@ -7,60 +7,45 @@
 #include <QColor>
 #include <QTest>
 
-namespace {
-
-QColor lampOf(QQuickItem* badge) { return badge->property("lampColor").value<QColor>(); }
-
-} // namespace
-
 using ConsoleHeaderBar = PanelFixture;
 using ConsoleKeyboard = PanelFixture;
 using ConsoleDetails = PanelFixture;
 
+// The lamp's texts and colours for each state are EngineStatusTest's.
 TEST_F(ConsoleHeaderBar, LampAndTransportKeyFollowTheEngine)
 {
-    QQuickItem* lamp = item("engineStatus");
-    QQuickItem* transport = item("transportButton");
-    ASSERT_TRUE(lamp && transport);
-    EXPECT_EQ(lamp->property("text").toString(), "ENGINE LIVE");
-    const QColor live = lampOf(lamp);
-    EXPECT_EQ(transport->property("text").toString(), "PAUSE");
+    const auto text = [this](const char* name) { return item(name)->property("text").toString(); };
+    const auto lamp = [this] { return item("engineStatus")->property("lampColor").value<QColor>(); };
+    EXPECT_EQ(text("engineStatus"), "ENGINE LIVE");
+    EXPECT_EQ(text("transportButton"), "PAUSE");
+    const QColor live = lamp();
 
     click("transportButton");
     EXPECT_FALSE(engine().isPlaying());
-    EXPECT_EQ(lamp->property("text").toString(), "PAUSED");
-    EXPECT_NE(lampOf(lamp), live);
-    EXPECT_EQ(transport->property("text").toString(), "PLAY");
-    EXPECT_TRUE(transport->property("lit").toBool());
+    EXPECT_EQ(text("engineStatus"), "PAUSED");
+    EXPECT_NE(lamp(), live);
+    EXPECT_EQ(text("transportButton"), "PLAY");
+    EXPECT_TRUE(item("transportButton")->property("lit").toBool());
 
     engine().play();
-    EXPECT_EQ(lamp->property("text").toString(), "ENGINE LIVE");
-    EXPECT_EQ(transport->property("text").toString(), "PAUSE");
+    EXPECT_EQ(text("engineStatus"), "ENGINE LIVE");
+    EXPECT_EQ(text("transportButton"), "PAUSE");
 
     // An engine whose output never started is not shown as live.
     slm::test::OfflineEngine silent(0.0);
-    ASSERT_NE(silent.engine().outputState(), SLMAudioEngine::OutputState::live);
     panel()->setProperty("audioEngine", QVariant::fromValue<QObject*>(&silent.engine()));
-    EXPECT_EQ(lamp->property("text").toString(), "NO AUDIO OUTPUT");
+    EXPECT_EQ(text("engineStatus"), "NO AUDIO OUTPUT");
     panel()->setProperty("audioEngine", QVariant::fromValue<QObject*>(&engine()));
 }
 
+// The lengths it steps through are the sleep timer's, the text InstrumentMappingTest's.
 TEST_F(ConsoleHeaderBar, SleepKeyStepsTheTimerAndTheReadoutFollows)
 {
-    SLMSleepTimer* timer = engine().sleepTimer();
     EXPECT_EQ(readout("sleepReadout"), "OFF");
     click("sleepButton");
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->lengthMinutes(), 15);
+    EXPECT_EQ(engine().sleepTimer()->lengthMinutes(), 15);
     EXPECT_EQ(readout("sleepReadout"), "15:00");
     EXPECT_TRUE(item("sleepButton")->property("lit").toBool());
-    for (const char* shown : {"30:00", "45:00", "1:00:00", "1:30:00", "OFF"}) {
-        click("sleepButton");
-        EXPECT_EQ(readout("sleepReadout"), shown);
-    }
-    EXPECT_FALSE(timer->isActive());
-    timer->start(0.5);
-    EXPECT_EQ(readout("sleepReadout"), "0:30");
 }
 
 TEST_F(ConsoleKeyboard, TabVisitsEveryControlInOrderWithAVisibleRing)
@@ -119,26 +104,13 @@ TEST_F(ConsoleKeyboard, FaderKeysMoveTheBoundParameterAndSpaceTogglesAKey)
     EXPECT_FALSE(parameters().waveMuted());
 }
 
-TEST_F(ConsoleDetails, FooterHintFollowsTheSignalFlowAndTheLockNotice)
+TEST_F(ConsoleDetails, FooterHintMakesRoomForTheLockNotice)
 {
-    // The footer's hint follows the signal flow (and the lock notice) in one row.
-    QQuickItem* row = item("footerRow");
     QQuickItem* hint = item("footerHint");
-    ASSERT_TRUE(row && hint);
-    EXPECT_EQ(hint->parentItem(), row);
-    const QList<QQuickItem*> shown = [&] {
-        QList<QQuickItem*> list;
-        for (QQuickItem* child : row->childItems())
-            if (child->isVisible())
-                list.append(child);
-        return list;
-    }();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown.back(), hint);
-    const double spacing = row->property("spacing").toDouble();
-    EXPECT_DOUBLE_EQ(hint->x(), shown.front()->x() + shown.front()->width() + spacing);
-    engine().setIsFrozen(true);
     QQuickItem* locked = item("evolutionLocked");
-    const auto follows = [&] { return hint->x() == locked->x() + locked->width() + spacing; };
-    EXPECT_TRUE(QTest::qWaitFor(follows, 1000)) << hint->x();
+    ASSERT_TRUE(hint && locked);
+    const double before = hint->x();
+    engine().setIsFrozen(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return hint->x() > before && hint->x() >= locked->x() + locked->width(); }, 1000))
+        << hint->x();
 }

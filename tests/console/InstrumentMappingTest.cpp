@@ -62,25 +62,19 @@ TEST(ConsoleFaderMapping, AccessibilityStepsAndValueText)
 TEST(ConsoleReadouts, PercentOfTheFaderRange)
 {
     EXPECT_EQ(percentText(0.2, 0, 0.4), "50%");
-    EXPECT_EQ(percentText(0.4, 0, 0.4), "100%");
-    EXPECT_EQ(percentText(0, 0, 0.4), "0%");
     EXPECT_EQ(percentText(0.078, 0, 0.2), "39%");
-    EXPECT_EQ(percentText(0.05, 0, 0.15), "33%");
     EXPECT_EQ(percentText(0.085, 0, 0.2), "43%"); // 42.5 rounds up
     EXPECT_EQ(percentText(-8, -60, 6), "79%");
-    EXPECT_EQ(percentText(-60, -60, 6), "0%");
     EXPECT_EQ(percentText(0.9, 0, 0.4), "100%");
     EXPECT_EQ(percentText(-0.001, 0, 0.4), "0%");
     EXPECT_EQ(percentText(notANumber, 0, 0.4), "0%");
     EXPECT_EQ(percentText(0.5, 1, 1), "0%");
-    EXPECT_EQ(percentText(0.5, 1, 0), "0%");
 }
 
 TEST(ConsoleReadouts, MasterVolumeOrFixed)
 {
     EXPECT_EQ(masterVolumeText(0.504, true), "50%");
     EXPECT_EQ(masterVolumeText(0.505, true), "51%");
-    EXPECT_EQ(masterVolumeText(1.0, true), "100%");
     EXPECT_EQ(masterVolumeText(0.7, false), "FIXED");
     EXPECT_EQ(masterVolumeText(notANumber, true), "0%");
 }
@@ -104,10 +98,8 @@ TEST(ConsoleSpectrumMapping, BarWidthSharesTheRowAndNeverGoesBelowFour)
 TEST(ConsoleSpectrumMapping, FrequencyLabels)
 {
     EXPECT_EQ(frequencyLabel(40), "40");
-    EXPECT_EQ(frequencyLabel(999), "999");
     EXPECT_EQ(frequencyLabel(999.9), "999");
     EXPECT_EQ(frequencyLabel(1000), "1k");
-    EXPECT_EQ(frequencyLabel(10000), "10k");
     EXPECT_EQ(frequencyLabel(6300), "6.3k");
     EXPECT_EQ(frequencyLabel(2040), "2k"); // within 0.05 of a whole number
 
@@ -169,9 +161,7 @@ TEST(ConsoleReadouts, SleepTimerTimeLeft)
     EXPECT_EQ(sleepTimerText(false, 900), "OFF");
     EXPECT_EQ(sleepTimerText(true, 900), "15:00");
     EXPECT_EQ(sleepTimerText(true, 59), "0:59");
-    EXPECT_EQ(sleepTimerText(true, 3599), "59:59");
     EXPECT_EQ(sleepTimerText(true, 3600), "1:00:00");
-    EXPECT_EQ(sleepTimerText(true, 5400), "1:30:00");
     EXPECT_EQ(sleepTimerText(true, 3661), "1:01:01");
     EXPECT_EQ(sleepTimerText(true, -3), "0:00");
 }

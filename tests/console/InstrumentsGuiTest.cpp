@@ -35,23 +35,19 @@ double capCentreY(QQuickItem* cap) { return cap->y() + cap->height() / 2; }
 using ConsoleFader = ConsoleQuickFixture;
 using ConsoleInstruments = ConsoleQuickFixture;
 
+// Where the cap sits is the mapping's; here the fader never writes its own
+// value, so a value outside the range is kept and the owner's binding lives on.
 TEST_F(ConsoleFader, ValueOutsideTheRangeParksTheCapAndIsKept)
 {
     QQuickItem* root = show(faderScene(0.9));
     ASSERT_TRUE(root);
     QQuickItem* cap = item("cap");
     EXPECT_DOUBLE_EQ(capCentreY(cap), 14.0);
-    EXPECT_DOUBLE_EQ(cap->x() + cap->width() / 2, 29.0);
     root->setProperty("level", -0.3);
     EXPECT_DOUBLE_EQ(capCentreY(cap), 235.0 - 14.0);
     QTest::qWait(20);
     EXPECT_EQ(level(root), -0.3);
     EXPECT_EQ(root->property("writes").toInt(), 0);
-
-    // After user input the owner's binding still moves the cap.
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(item("fader"), {29, 47}));
-    root->setProperty("level", 0.2);
-    EXPECT_DOUBLE_EQ(capCentreY(cap), 117.5);
 }
 
 TEST_F(ConsoleFader, AccessibleAsOneSteppableElement)
@@ -63,22 +59,20 @@ TEST_F(ConsoleFader, AccessibleAsOneSteppableElement)
     EXPECT_EQ(fader->role(), QAccessible::Slider);
     EXPECT_EQ(fader->text(QAccessible::Name), "Audio fader");
     EXPECT_EQ(fader->childCount(), 0);
-    // The formatted value travels as the description; the number, range and
-    // step go through the value interface.
+    // The formatted value travels as the description; the range and step go
+    // through the value interface.
     EXPECT_EQ(fader->text(QAccessible::Description), "0.399");
     EXPECT_EQ(fader->valueInterface()->maximumValue().toDouble(), 0.4);
     EXPECT_DOUBLE_EQ(fader->valueInterface()->minimumStepSize().toDouble(), 0.004);
 
     fader->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
     EXPECT_EQ(level(root), 0.4);
-    EXPECT_EQ(fader->text(QAccessible::Description), "0.400");
-    root->setProperty("level", 0.001);
     fader->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
-    EXPECT_EQ(level(root), 0.0);
+    EXPECT_DOUBLE_EQ(level(root), 0.396);
 }
 
-// Geometry is the mapping functions' (InstrumentMappingTest); here, what a
-// screen reader is told.
+// Geometry is the mapping functions'; here, what a screen reader is told, and
+// that an analyser without bands raises no error.
 TEST_F(ConsoleInstruments, MeterAndAnalyzerAreOneAccessibleElementEach)
 {
     ASSERT_TRUE(show(R"(
@@ -90,9 +84,8 @@ Item {
     SpectrumAnalyzerView { objectName: "analyzer"; x: 50; width: 300; height: 88; bands: [-20, -30]; frequencies: [40, 50] }
 }
 )"));
-    QQuickItem* mono = item("mono");
-    mono->setProperty("db", -75.0);
-    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(mono);
+    item("mono")->setProperty("db", -75.0);
+    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(item("mono"));
     QAccessibleInterface* analyzer = QAccessible::queryAccessibleInterface(item("analyzer"));
     ASSERT_TRUE(meter && analyzer);
     EXPECT_EQ(meter->text(QAccessible::Name), "VU meter");
@@ -100,19 +93,9 @@ Item {
     EXPECT_EQ(meter->childCount(), 0);
     EXPECT_EQ(analyzer->text(QAccessible::Name), "Output spectrum analyzer");
     EXPECT_EQ(analyzer->childCount(), 0);
-}
 
-TEST_F(ConsoleInstruments, AnalyzerWithoutBandsDrawsNothingAndRaisesNoError)
-{
-    ASSERT_TRUE(show(R"(
-import QtQuick
-import Starlume.Console
-Item {
-    width: 300; height: 100
-    SpectrumAnalyzerView { objectName: "analyzer"; width: 300; height: 88; bands: []; frequencies: [] }
-}
-)"));
-    EXPECT_DOUBLE_EQ(item("analyzer")->property("barWidth").toDouble(), 300.0);
+    item("analyzer")->setProperty("bands", QVariantList{});
+    item("analyzer")->setProperty("frequencies", QVariantList{});
     EXPECT_TRUE(items(item("analyzer"), "fill").isEmpty());
     EXPECT_FALSE(grab().isNull());
     EXPECT_TRUE(warnings().isEmpty()) << warnings().value(0).toString().toStdString();

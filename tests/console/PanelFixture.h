@@ -21,7 +21,6 @@ protected:
     SLMAudioParameters& parameters() { return m_offline.parameters(); }
     SLMSystemOutputVolume& output() { return *m_offline.engine().systemOutput(); }
     MemoryDeviceControl& device();
-    slm::test::OfflineEngine& offline() { return m_offline; }
 
     // Left-clicks the centre of the named item.
     void click(const char* name);

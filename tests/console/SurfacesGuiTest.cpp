@@ -27,8 +27,6 @@ Item {
     ASSERT_TRUE(root);
     const QList<QQuickItem*> screws = items(item("panel"), "DomedHead");
     ASSERT_EQ(screws.size(), 4);
-    EXPECT_EQ(screws[0]->mapToScene({4, 4}), QPointF(6.5, 6.5));
-    EXPECT_EQ(screws[3]->mapToScene({4, 4}), QPointF(220 - 6.5, 300 - 6.5));
 
     // Top left lies over the fader, bottom right over the panel's mouse area.
     QTest::mouseClick(window(), Qt::LeftButton, {}, at(screws[0], {4, 4}));

@@ -3,17 +3,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 namespace {
-
-bool runsQuietly(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess p;
-    p.setProcessEnvironment(environment);
-    p.start(program, arguments);
-    return p.waitForFinished(2000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 void stop(QProcess& process)
 {
@@ -48,14 +39,23 @@ DesktopSession::DesktopSession(Options options)
     if (!(options.wayland ? startWeston() : startX()))
         return;
     if (options.bus) {
-        if (!startBus())
+        m_bus.emplace();
+        if (!m_bus->isRunning()) {
+            m_problem = QStringLiteral("dbus-daemon did not start");
             return;
+        }
+        m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
     } else {
         // Somewhere no bus answers, so that nothing autolaunches one.
         m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path("no-bus"));
     }
     if (options.sound) {
-        startSound();
+        m_sound.emplace(std::vector<slm::test::PulseServer::Sink>{{QStringLiteral("starlume_null")}});
+        if (!m_sound->start()) {
+            m_problem = QStringLiteral("pulseaudio did not start: ") + m_sound->log();
+            return;
+        }
+        m_environment.insert(QStringLiteral("PULSE_SERVER"), m_sound->serverString());
     } else {
         m_environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + path(QStringLiteral("no-pulse")));
     }
@@ -67,8 +67,8 @@ DesktopSession::DesktopSession(Options options)
 
 DesktopSession::~DesktopSession()
 {
-    stop(m_sound);
-    stop(m_bus);
+    m_sound.reset();
+    m_bus.reset();
     stop(m_x);
     stop(m_weston);
 }
@@ -119,48 +119,6 @@ bool DesktopSession::startX()
     m_display = QLatin1Char(':') + number;
     m_environment.insert(QStringLiteral("DISPLAY"), m_display);
     return true;
-}
-
-bool DesktopSession::startBus()
-{
-    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                 QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-    QDeadlineTimer deadline(5000);
-    while (!m_bus.canReadLine() && !deadline.hasExpired())
-        m_bus.waitForReadyRead(100);
-    m_busAddress = QString::fromLatin1(m_bus.readLine()).trimmed();
-    if (m_busAddress.isEmpty()) {
-        m_problem = QStringLiteral("dbus-daemon did not start");
-        return false;
-    }
-    m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
-    return true;
-}
-
-bool DesktopSession::startSound()
-{
-    const QString dir = path(QStringLiteral("pulse"));
-    QDir().mkpath(dir);
-    QProcessEnvironment environment = m_environment;
-    environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir);
-    environment.insert(QStringLiteral("PULSE_STATE_PATH"), dir);
-    m_sound.setProcessEnvironment(environment);
-    m_sound.setProcessChannelMode(QProcess::MergedChannels);
-    m_sound.start(QStringLiteral("pulseaudio"),
-                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                   QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
-                   QStringLiteral("--load=module-native-protocol-unix socket=%1/native auth-anonymous=1").arg(dir),
-                   QStringLiteral("--load=module-null-sink sink_name=starlume_null rate=48000 channels=2"),
-                   QStringLiteral("--load=module-always-sink")});
-    m_environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:%1/native").arg(dir));
-    QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired()) {
-        if (runsQuietly(QStringLiteral("pactl"), {QStringLiteral("info")}, m_environment))
-            return true;
-        QThread::msleep(50);
-    }
-    m_problem = QStringLiteral("pulseaudio did not start: ") + QString::fromLocal8Bit(m_sound.readAll());
-    return false;
 }
 
 void OutputWatcher::collect()

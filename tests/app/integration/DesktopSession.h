@@ -1,5 +1,8 @@
 #pragma once
 
+#include "../PrivateSessionBus.h"
+#include "support/PulseServer.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -7,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 // A private desktop for one test: its own X server (or Wayland compositor), session bus and sound
 // server (a 48 kHz stereo null sink), and a scratch home. Nothing the test
@@ -28,8 +32,7 @@ public:
     // Empty when everything came up; otherwise what did not.
     QString problem() const { return m_problem; }
     QString display() const { return m_display; }
-    QString waylandDisplay() const { return m_waylandDisplay; }
-    QString busAddress() const { return m_busAddress; }
+    QString busAddress() const { return m_bus ? m_bus->address() : QString(); }
     // The environment a program started in this session gets.
     QProcessEnvironment environment() const { return m_environment; }
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -37,17 +40,14 @@ public:
 private:
     bool startX();
     bool startWeston();
-    bool startBus();
-    bool startSound();
 
     QTemporaryDir m_dir;
     QProcess m_x;
     QProcess m_weston;
-    QProcess m_bus;
-    QProcess m_sound;
+    std::optional<PrivateSessionBus> m_bus;
+    std::optional<slm::test::PulseServer> m_sound;
     QString m_display;
     QString m_waylandDisplay;
-    QString m_busAddress;
     QProcessEnvironment m_environment;
     QString m_problem;
 };

@@ -1,11 +1,13 @@
 // The application as its user meets it: the real binary on a private X server,
-// session bus and sound server.
+// session bus and sound server. The rules behind each feature are proved by
+// the unit tests; these prove the wiring from the desktop to them.
 #include "DesktopSession.h"
 #include "X11Client.h"
 
 #include "../FakeDesktopPortal.h"
 #include "../FakeScreenSaver.h"
 #include "support/EventLoop.h"
+#include "support/MonitorRecorder.h"
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
@@ -21,18 +23,18 @@
 #include <type_traits>
 
 using namespace std::chrono_literals;
-using slm::test::processEventsUntil;
 
 namespace {
 
 const QString startedLine = QStringLiteral("SLM Audio Engine started \u2014 FREEZE + aggressive MUTE/SOLO online.");
+const QString firstFrame = QStringLiteral("first frame on screen");
 const QString mainTitle = QStringLiteral("Starlume");
 const QString mixerTitle = QStringLiteral("Starlume \u2014 Mixer");
 
 // Polls without an event loop of its own (the child runs in its own process).
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3000ms)
 {
-    return processEventsUntil(condition, timeout);
+    return slm::test::processEventsUntil(condition, timeout);
 }
 
 // A bus service stand-in answering from a thread of its own: the test often
@@ -41,8 +43,8 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 template <typename Fake>
 class OnItsOwnThread {
 public:
-    OnItsOwnThread(const QString& busAddress, const QString& connectionName)
-        : m_connectionName(connectionName + QLatin1Char(' ') + busAddress)
+    explicit OnItsOwnThread(const QString& busAddress)
+        : m_connectionName(QString::fromLatin1(Fake::staticMetaObject.className()) + busAddress)
     {
         m_thread.start();
         m_fake.moveToThread(&m_thread);
@@ -56,7 +58,10 @@ public:
         QDBusConnection::disconnectFromBus(m_connectionName);
     }
     bool registered() const { return m_registered; }
+    auto calls() { return read([](Fake& f) { return f.calls; }); }
+    std::size_t activeCount() { return read([](Fake& f) { return f.active.size(); }); }
 
+private:
     template <typename F>
     std::invoke_result_t<F, Fake&> read(F f)
     {
@@ -65,25 +70,10 @@ public:
         return value;
     }
 
-private:
     QString m_connectionName;
     QThread m_thread;
     Fake m_fake;
     bool m_registered = false;
-};
-
-class ScreenSaverOnItsOwnThread : public OnItsOwnThread<FakeScreenSaver> {
-public:
-    explicit ScreenSaverOnItsOwnThread(const QString& busAddress) : OnItsOwnThread(busAddress, QStringLiteral("saver-thread")) {}
-    std::vector<FakeScreenSaver::Call> calls() { return read([](FakeScreenSaver& f) { return f.calls; }); }
-    std::size_t activeCount() { return read([](FakeScreenSaver& f) { return f.active.size(); }); }
-};
-
-class PortalOnItsOwnThread : public OnItsOwnThread<FakeDesktopPortal> {
-public:
-    explicit PortalOnItsOwnThread(const QString& busAddress) : OnItsOwnThread(busAddress, QStringLiteral("portal-thread")) {}
-    std::vector<FakeDesktopPortal::Call> calls() { return read([](FakeDesktopPortal& f) { return f.calls; }); }
-    std::size_t activeCount() { return read([](FakeDesktopPortal& f) { return f.active.size(); }); }
 };
 
 class StarlumeApp {
@@ -104,8 +94,7 @@ public:
         QStringList arguments;
         if (size == Size::small)
             arguments << QStringLiteral("-qwindowgeometry") << QStringLiteral("480x300+0+0");
-        arguments << options;
-        m_process.start(QStringLiteral(STARLUME_BINARY), arguments);
+        m_process.start(QStringLiteral(STARLUME_BINARY), arguments + options);
     }
     ~StarlumeApp()
     {
@@ -122,27 +111,21 @@ public:
     QStringList errorLines()
     {
         QStringList lines = m_output.errors().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("first frame on screen")); });
+        lines.removeIf([](const QString& line) { return line.contains(firstFrame); });
         return lines;
     }
-
-    bool waitForExit(std::chrono::milliseconds timeout)
+    // Whether it ended by itself, normally and with exit code 0.
+    bool exitsCleanly(std::chrono::milliseconds timeout = 5000ms)
     {
-        return m_process.waitForFinished(static_cast<int>(timeout.count()));
+        return m_process.waitForFinished(static_cast<int>(timeout.count()))
+            && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
+    void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
 
 private:
     QProcess m_process;
     OutputWatcher m_output;
 };
-
-void sendKeys(const DesktopSession& session, const QString& keys)
-{
-    QProcess xdotool;
-    xdotool.setProcessEnvironment(session.environment());
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    xdotool.waitForFinished(3000);
-}
 
 // A command-line client run to its end: exit code and its output, trimmed.
 struct Ran {
@@ -168,25 +151,6 @@ Ran run(const DesktopSession& session, const QString& program, const QStringList
     return ran;
 }
 
-Ran remote(const DesktopSession& session, const QStringList& options)
-{
-    return run(session, QStringLiteral(STARLUME_BINARY), options);
-}
-
-QString playerctl(const DesktopSession& session, const QStringList& arguments)
-{
-    return run(session, QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("starlume")} + arguments).out;
-}
-
-// The volume of Starlume's own stream on the sound server, in percent, or -1.
-int streamVolumePercent(const DesktopSession& session)
-{
-    const QString listing = run(session, QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")}).out;
-    const QRegularExpression volume(QStringLiteral("Volume: \\S+: +\\d+ / +(\\d+)%"));
-    const auto match = volume.match(listing);
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
 class StarlumeAppTest : public ::testing::Test {
 protected:
     void start(DesktopSession::Options options = {})
@@ -200,7 +164,7 @@ protected:
     // Waits for the app's main window and its first frame; returns the window.
     std::uint32_t launch(StarlumeApp& app)
     {
-        EXPECT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 10000ms)) << app.output().toStdString();
+        EXPECT_TRUE(app.waitFor(firstFrame, 10000ms)) << app.output().toStdString();
         std::uint32_t window = 0;
         const bool shown = eventually([&] {
             if (auto w = x11->windowTitled(mainTitle))
@@ -217,57 +181,31 @@ protected:
         QThread::msleep(100); // let the app take the focus-in before keys arrive
     }
 
+    void sendKeys(const QString& keys) { run(*session, QStringLiteral("xdotool"), {"key", keys}); }
+    Ran remote(const QStringList& options) { return run(*session, QStringLiteral(STARLUME_BINARY), options); }
+    QString playerctl(const QStringList& arguments)
+    {
+        return run(*session, QStringLiteral("playerctl"), QStringList{"-p", "starlume"} + arguments).out;
+    }
+    bool statusBecomes(const QString& wanted, std::chrono::milliseconds timeout = 3000ms)
+    {
+        return eventually([&] { return playerctl({"status"}) == wanted; }, timeout);
+    }
+
     std::unique_ptr<DesktopSession> session;
     std::unique_ptr<X11Client> x11;
 };
 
-// Peak of the null sink's monitor over `duration`, as 32-bit float stereo at 48 kHz.
-struct Recording {
-    std::vector<float> samples;
-    double peak(std::size_t fromFrame = 0) const
-    {
-        double p = 0;
-        for (std::size_t i = fromFrame * 2; i < samples.size(); ++i)
-            p = std::max(p, std::abs(double(samples[i])));
-        return p;
-    }
-};
-
-Recording record(const DesktopSession& session, std::chrono::milliseconds duration, const std::function<void()>& meanwhile)
-{
-    QProcess parec;
-    parec.setProcessEnvironment(session.environment());
-    parec.start(QStringLiteral("parec"), {QStringLiteral("--device=starlume_null.monitor"), QStringLiteral("--raw"),
-                                           QStringLiteral("--format=float32le"), QStringLiteral("--rate=48000"),
-                                           QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=20")});
-    parec.waitForStarted(2000);
-    meanwhile();
-    QByteArray bytes;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < duration.count()) {
-        parec.waitForReadyRead(50);
-        bytes += parec.readAllStandardOutput();
-    }
-    parec.kill();
-    parec.waitForFinished(1000);
-    Recording r;
-    r.samples.resize(static_cast<std::size_t>(bytes.size()) / sizeof(float));
-    std::memcpy(r.samples.data(), bytes.constData(), r.samples.size() * sizeof(float));
-    return r;
-}
-
 TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
 {
     start();
-    std::unique_ptr<StarlumeApp> app;
-    const Recording recording = record(*session, 3000ms, [&] {
-        app = std::make_unique<StarlumeApp>(*session, StarlumeApp::Size::standard);
-    });
-
-    EXPECT_TRUE(app->waitFor(startedLine, 100ms)) << app->output().toStdString();
-    const std::uint32_t window = launch(*app);
+    slm::test::MonitorRecorder recorder(session->environment().value(QStringLiteral("PULSE_SERVER")),
+                                        QStringLiteral("starlume_null"), 48000, 2);
+    ASSERT_TRUE(recorder.start());
+    StarlumeApp app(*session, StarlumeApp::Size::standard);
+    const std::uint32_t window = launch(app);
     ASSERT_NE(window, 0u);
+    EXPECT_TRUE(app.waitFor(startedLine, 100ms)) << app.output().toStdString();
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
     EXPECT_GE(x11->geometry(window).width(), 1024);
 
@@ -287,15 +225,18 @@ TEST_F(StarlumeAppTest, StartsPlaysAndShowsTheClockWindow)
 
     // After the silent lead-in and within the first seconds of the fade-in, the
     // soundscape reaches the sound server's sink.
-    ASSERT_GT(recording.samples.size(), 48000u * 2) << "parec recorded nothing";
-    EXPECT_GT(recording.peak(), 1e-4) << "nothing reached the null sink";
-    EXPECT_LE(recording.peak(), 1.0);
+    ASSERT_TRUE(recorder.waitForFrames(3 * 48000, 10000ms)) << "nothing was recorded";
+    double peak = 0;
+    for (float sample : recorder.samples())
+        peak = std::max(peak, std::abs(double(sample)));
+    EXPECT_GT(peak, 1e-4) << "nothing reached the null sink";
+    EXPECT_LE(peak, 1.0);
 }
 
-TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsTheScreenAwake)
+TEST_F(StarlumeAppTest, FullScreenFollowsTheShortcutsAndKeepsTheScreenAwake)
 {
     start();
-    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
+    OnItsOwnThread<FakeScreenSaver> screenSaver(session->busAddress());
     ASSERT_TRUE(screenSaver.registered());
 
     StarlumeApp app(*session);
@@ -306,33 +247,27 @@ TEST_F(StarlumeAppTest, FullScreenFollowsShortcutsAndTheWindowManagerAndKeepsThe
     auto inhibited = [&] { return screenSaver.activeCount() == 1; };
     auto released = [&] { return screenSaver.activeCount() == 0 && !screenSaver.calls().empty(); };
 
-    sendKeys(*session, QStringLiteral("F11"));
+    sendKeys(QStringLiteral("F11"));
     ASSERT_TRUE(eventually(inhibited)) << "F11 did not enter full screen";
     EXPECT_EQ(screenSaver.calls().front().application, mainTitle);
-
-    sendKeys(*session, QStringLiteral("Escape"));
+    sendKeys(QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(released)) << "F11 did not toggle back";
+    // Escape leaves it too. (Full screen the window manager gives counts the
+    // same; that is ContentViewTest's.)
+    sendKeys(QStringLiteral("F11"));
+    ASSERT_TRUE(eventually(inhibited));
+    sendKeys(QStringLiteral("Escape"));
     ASSERT_TRUE(eventually(released)) << "Escape did not leave full screen";
 
-    sendKeys(*session, QStringLiteral("F11"));
-    ASSERT_TRUE(eventually(inhibited));
-    sendKeys(*session, QStringLiteral("F11"));
-    ASSERT_TRUE(eventually(released)) << "F11 did not toggle back";
-
-    // The window manager's own full-screen action, seen only as the window's state.
-    x11->setNetWmState(window, {QStringLiteral("_NET_WM_STATE_FULLSCREEN")});
-    ASSERT_TRUE(eventually(inhibited)) << "the window manager's full screen went unnoticed";
-    x11->setNetWmState(window, {QStringLiteral("_NET_WM_STATE_ABOVE")});
-    ASSERT_TRUE(eventually(released)) << "leaving the window manager's full screen went unnoticed";
-
     // And one held at exit is released.
-    sendKeys(*session, QStringLiteral("F11"));
+    sendKeys(QStringLiteral("F11"));
     ASSERT_TRUE(eventually(inhibited));
-    sendKeys(*session, QStringLiteral("ctrl+q"));
-    ASSERT_TRUE(app.waitForExit(5000ms));
+    sendKeys(QStringLiteral("ctrl+q"));
+    ASSERT_TRUE(app.exitsCleanly()) << "Ctrl+Q did not end the program";
     EXPECT_TRUE(eventually(released)) << "the inhibition outlived the program";
 }
 
-TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeaves)
+TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeavesAndAKilledOneBlocksNothing)
 {
     start();
     StarlumeApp first(*session);
@@ -344,34 +279,19 @@ TEST_F(StarlumeAppTest, SecondLaunchRaisesTheRunningWindowAndLeaves)
     ASSERT_TRUE(eventually([&] { return x11->focusedWindow() == other; }));
 
     StarlumeApp second(*session);
-    ASSERT_TRUE(second.waitForExit(3000ms)) << "the second launch kept running";
-    EXPECT_EQ(second.process().exitCode(), 0);
+    ASSERT_TRUE(second.exitsCleanly(3000ms)) << "the second launch kept running";
     EXPECT_TRUE(second.output().contains(QStringLiteral("already running"))) << second.output().toStdString();
     EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
-
-    EXPECT_TRUE(eventually([&] { return x11->isAbove(window, other); })) << "the running window was not raised";
     // Focus is the window manager's to grant (and this desktop has none): X
     // refuses a focus request stamped before the user's last focus change.
+    EXPECT_TRUE(eventually([&] { return x11->isAbove(window, other); })) << "the running window was not raised";
     EXPECT_EQ(x11->windowsTitled(mainTitle).size(), 1u);
     EXPECT_EQ(first.process().state(), QProcess::Running);
-}
 
-TEST_F(StarlumeAppTest, AKilledInstanceNeverBlocksTheNextStart)
-{
-    for (const bool bus : {true, false}) {
-        SCOPED_TRACE(bus ? "with a session bus" : "with the lock file");
-        start({.bus = bus, .sound = true});
-        {
-            StarlumeApp crashed(*session);
-            ASSERT_TRUE(crashed.waitFor(startedLine));
-            ASSERT_NE(launch(crashed), 0u);
-            ::kill(static_cast<pid_t>(crashed.process().processId()), SIGKILL);
-            crashed.waitForExit(2000ms);
-        }
-        StarlumeApp next(*session);
-        EXPECT_TRUE(next.waitFor(startedLine)) << next.output().toStdString();
-        EXPECT_NE(launch(next), 0u);
-    }
+    first.signal(SIGKILL);
+    ASSERT_TRUE(first.process().waitForFinished(2000));
+    StarlumeApp next(*session);
+    EXPECT_TRUE(next.waitFor(startedLine)) << "a killed instance blocked the next start: " << next.output().toStdString();
 }
 
 TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
@@ -381,57 +301,49 @@ TEST_F(StarlumeAppTest, WithoutABusALockFileKeepsItToOneInstance)
     ASSERT_TRUE(first.waitFor(startedLine)) << first.output().toStdString();
 
     StarlumeApp second(*session);
-    ASSERT_TRUE(second.waitForExit(3000ms));
+    ASSERT_TRUE(second.process().waitForFinished(3000));
     EXPECT_EQ(second.process().exitCode(), 1);
     const QStringList lines = second.errorLines();
     ASSERT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(QString::number(first.process().processId()))) << lines[0].toStdString();
 
     // Without a bus there is no channel for the remote: it says so and leaves.
-    const Ran pause = remote(*session, {QStringLiteral("--pause")});
+    const Ran pause = remote({"--pause"});
     EXPECT_EQ(pause.exitCode, 1);
     ASSERT_EQ(pause.errorLines.size(), 1) << pause.errorLines.join('\n').toStdString();
     EXPECT_TRUE(pause.errorLines[0].contains(QStringLiteral("cannot be given commands"))) << pause.errorLines[0].toStdString();
-    EXPECT_EQ(first.process().state(), QProcess::Running);
+
+    // The lock of a killed instance is stale.
+    first.signal(SIGKILL);
+    ASSERT_TRUE(first.process().waitForFinished(2000));
+    StarlumeApp next(*session);
+    EXPECT_TRUE(next.waitFor(startedLine)) << "a killed instance's lock blocked the next start: " << next.output().toStdString();
 }
 
 // How fast it quits is measured by tools/measure-app.sh; here it must end,
-// normally, without hanging on its audio or render threads.
-TEST_F(StarlumeAppTest, QuitsCleanlyByShortcutOrByClosingTheWindow)
+// normally, without hanging on its audio or render threads. (Ctrl+Q is the
+// full-screen test's.)
+TEST_F(StarlumeAppTest, QuitsCleanlyByClosingTheWindowOrBySignal)
 {
     start();
-    {
-        StarlumeApp app(*session);
-        const std::uint32_t window = launch(app);
-        ASSERT_TRUE(app.waitFor(startedLine));
-        focus(window);
-        sendKeys(*session, QStringLiteral("ctrl+q"));
-        ASSERT_TRUE(app.waitForExit(5000ms)) << "Ctrl+Q did not end the program";
-        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(app.process().exitCode(), 0);
-    }
     {
         // Closing the main window ends the program even with the mixer window open.
         StarlumeApp app(*session);
         const std::uint32_t window = launch(app);
         ASSERT_TRUE(app.waitFor(startedLine));
         focus(window);
-        sendKeys(*session, QStringLiteral("ctrl+m"));
-        ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); }));
+        sendKeys(QStringLiteral("ctrl+m"));
+        ASSERT_TRUE(eventually([&] { return x11->windowTitled(mixerTitle).has_value(); })) << "Ctrl+M opened no mixer";
         x11->requestClose(window);
-        ASSERT_TRUE(app.waitForExit(5000ms)) << "closing the main window did not end the program";
-        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(app.process().exitCode(), 0);
+        EXPECT_TRUE(app.exitsCleanly()) << "closing the main window did not end the program";
     }
     for (const int signalNumber : {SIGTERM, SIGINT}) {
         // A logout or Ctrl+C in a terminal ends it as Ctrl+Q does.
         StarlumeApp app(*session);
         launch(app);
         ASSERT_TRUE(app.waitFor(startedLine));
-        ::kill(static_cast<pid_t>(app.process().processId()), signalNumber);
-        ASSERT_TRUE(app.waitForExit(5000ms)) << "signal " << signalNumber << " did not end the program";
-        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit) << "signal " << signalNumber;
-        EXPECT_EQ(app.process().exitCode(), 0) << "signal " << signalNumber;
+        app.signal(signalNumber);
+        EXPECT_TRUE(app.exitsCleanly()) << "signal " << signalNumber;
     }
 }
 
@@ -447,13 +359,13 @@ TEST_F(StarlumeAppTest, StartsSilentWithOneLineWhenNoSoundServerAnswers)
     EXPECT_TRUE(errors[0].contains(QStringLiteral("sound"))) << errors[0].toStdString();
 }
 
+// The line's format is ClockFrameReport's; here it comes, every five seconds,
+// with the quality the environment asks for over the stored one.
 TEST_F(StarlumeAppTest, ReportsTheClockFrameRateWithTheQualityTheEnvironmentAsksOverTheSetting)
 {
     start();
-    {
-        QSettings stored(session->path(QStringLiteral("config/Starlume/Starlume.conf")), QSettings::NativeFormat);
-        stored.setValue(QStringLiteral("SLM.ClockQuality"), QStringLiteral("reduced"));
-    }
+    QSettings(session->path(QStringLiteral("config/Starlume/Starlume.conf")), QSettings::NativeFormat)
+        .setValue(QStringLiteral("SLM.ClockQuality"), QStringLiteral("reduced"));
     StarlumeApp app(*session, StarlumeApp::Size::small, {},
                     {{QStringLiteral("STARLUME_REPORT_FRAMES"), QStringLiteral("1")},
                      {QStringLiteral("STARLUME_CLOCK_QUALITY"), QStringLiteral("full")}});
@@ -462,18 +374,12 @@ TEST_F(StarlumeAppTest, ReportsTheClockFrameRateWithTheQualityTheEnvironmentAsks
 
     const QStringList errors = app.errorLines();
     ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
-    const QRegularExpression format(
-        QStringLiteral("^clock: (\\d+) frames in (\\d+\\.\\d) s \\((\\d+\\.\\d) fps\\), render scale (\\d\\.\\d\\d)$"));
-    const QRegularExpressionMatch line = format.match(errors[0]);
+    const QRegularExpressionMatch line =
+        QRegularExpression(QStringLiteral("^clock: [1-9]\\d* frames in (\\d+\\.\\d) s .*, render scale 1\\.00$")).match(errors[0]);
     ASSERT_TRUE(line.hasMatch()) << errors[0].toStdString();
-    const double frames = line.captured(1).toDouble(), seconds = line.captured(2).toDouble();
-    EXPECT_GT(frames, 0);
-    // Every five seconds, give or take a busy machine's timer.
-    EXPECT_GE(seconds, 4.7);
-    EXPECT_LE(seconds, 8.0);
-    EXPECT_NEAR(line.captured(3).toDouble(), frames / seconds, 0.1 + frames / seconds * 0.02);
-    // Full was asked for, over the stored reduced and whatever the rasteriser.
-    EXPECT_EQ(line.captured(4), QStringLiteral("1.00"));
+    // Give or take a busy machine's timer.
+    EXPECT_GE(line.captured(1).toDouble(), 4.7);
+    EXPECT_LE(line.captured(1).toDouble(), 8.0);
 }
 
 TEST(StarlumeWithoutDisplayTest, SaysSoInOneLine)
@@ -499,135 +405,102 @@ TEST_F(StarlumeAppTest, MediaControlsTheRemoteTheKeyboardAndTheMenuAllReachOneIn
     const std::uint32_t window = launch(app);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(app.waitFor(startedLine));
-    const auto status = [&] { return playerctl(*session, {QStringLiteral("status")}); };
-    const auto title = [&] { return playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("xesam:title")}); };
-    const auto becomes = [&](const std::function<QString()>& read, const QString& wanted) {
-        return eventually([&] { return read() == wanted; });
+    const auto titleBecomes = [&](const QString& wanted) {
+        return eventually([&] { return playerctl({"metadata", "xesam:title"}) == wanted; });
     };
 
     // A desktop's media controls.
-    EXPECT_EQ(status(), QStringLiteral("Playing"));
-    playerctl(*session, {QStringLiteral("pause")});
-    EXPECT_TRUE(becomes(status, QStringLiteral("Paused")));
-    playerctl(*session, {QStringLiteral("play-pause")});
-    EXPECT_TRUE(becomes(status, QStringLiteral("Playing")));
+    EXPECT_EQ(playerctl({"status"}), QStringLiteral("Playing"));
+    playerctl({"pause"});
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused")));
 
-    // A second launch hands its options over and leaves at once.
-    const Ran preset = remote(*session, {QStringLiteral("--preset"), QStringLiteral("storm")});
-    EXPECT_EQ(preset.exitCode, 0) << preset.errorLines.join('\n').toStdString();
-    EXPECT_LT(preset.milliseconds, 3000);
-    EXPECT_TRUE(becomes(title, QStringLiteral("STORM")));
-    // The order and wrap of the presets are MprisPresetStep's; here Next arrives.
-    playerctl(*session, {QStringLiteral("next")});
-    EXPECT_TRUE(becomes(title, QStringLiteral("CUSTOM")));
-    EXPECT_EQ(playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).remove(QLatin1Char('\'')),
-              QStringLiteral("/io/github/starlume/Starlume/preset/custom"));
-
-    const Ran pause = remote(*session, {QStringLiteral("--pause")});
-    EXPECT_EQ(pause.exitCode, 0);
-    EXPECT_TRUE(becomes(status, QStringLiteral("Paused")));
-    EXPECT_FALSE(app.output().count(startedLine) > 1) << "a second engine started";
-
-    // Bad options: one line naming them (RemoteCommandTest), exit 2, and
-    // nothing of the rest is applied.
-    const Ran bad = remote(*session, {QStringLiteral("--play"), QStringLiteral("--bogus")});
+    // A second launch hands its options over and leaves at once; a bad command
+    // line is refused with one line naming it (exit 2), and nothing of it is applied.
+    const Ran bad = remote({"--play", "--bogus"});
     EXPECT_EQ(bad.exitCode, 2);
     ASSERT_EQ(bad.errorLines.size(), 1) << bad.errorLines.join('\n').toStdString();
     EXPECT_TRUE(bad.errorLines[0].contains(QStringLiteral("--bogus"))) << bad.errorLines[0].toStdString();
     QThread::msleep(300);
-    EXPECT_EQ(status(), QStringLiteral("Paused")) << "a bad command line reached the running instance";
+    EXPECT_EQ(playerctl({"status"}), QStringLiteral("Paused")) << "a bad command line reached the running instance";
+    const Ran preset = remote({"--preset", "storm", "--play"});
+    EXPECT_EQ(preset.exitCode, 0) << preset.errorLines.join('\n').toStdString();
+    EXPECT_LT(preset.milliseconds, 3000);
+    EXPECT_TRUE(titleBecomes(QStringLiteral("STORM")));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing")));
 
     // The volume of our own stream, both ways, checked at the sound server.
-    playerctl(*session, {QStringLiteral("volume"), QStringLiteral("0.4")});
-    EXPECT_TRUE(eventually([&] { return streamVolumePercent(*session) == 40; })) << streamVolumePercent(*session);
-    const QString streams = run(*session, QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                                                   QStringLiteral("sink-inputs")}).out;
-    run(*session, QStringLiteral("pactl"), {QStringLiteral("set-sink-input-volume"), streams.section(QLatin1Char('\t'), 0, 0),
-                                            QStringLiteral("25%")});
-    EXPECT_TRUE(becomes([&] { return playerctl(*session, {QStringLiteral("volume")}).left(4); }, QStringLiteral("0.25")));
+    const auto streamVolume = [&] {
+        const QString listing = run(*session, QStringLiteral("pactl"), {"list", "sink-inputs"}).out;
+        const auto match = QRegularExpression(QStringLiteral("Volume: \\S+: +\\d+ / +(\\d+)%")).match(listing);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    };
+    playerctl({"volume", "0.4"});
+    EXPECT_TRUE(eventually([&] { return streamVolume() == 40; })) << streamVolume();
+    const QString streams = run(*session, QStringLiteral("pactl"), {"list", "short", "sink-inputs"}).out;
+    run(*session, QStringLiteral("pactl"), {"set-sink-input-volume", streams.section(QLatin1Char('\t'), 0, 0), "25%"});
+    EXPECT_TRUE(eventually([&] { return playerctl({"volume"}).left(4) == QStringLiteral("0.25"); }));
 
     // Space in the main window, and the context menu by mouse and by the Menu key.
     focus(window);
-    sendKeys(*session, QStringLiteral("space"));
-    EXPECT_TRUE(becomes(status, QStringLiteral("Playing"))) << "Space did not play";
-    sendKeys(*session, QStringLiteral("space"));
-    EXPECT_TRUE(becomes(status, QStringLiteral("Paused"))) << "Space did not pause";
-
-    const auto pointer = [&](const QStringList& actions) {
-        run(*session, QStringLiteral("xdotool"),
-            QStringList{QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window)} + actions);
-    };
-    pointer({QStringLiteral("120"), QStringLiteral("120"), QStringLiteral("click"), QStringLiteral("3")});
+    sendKeys(QStringLiteral("space"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"))) << "Space did not pause";
+    sendKeys(QStringLiteral("space"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing"))) << "Space did not play";
+    run(*session, QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "120", "120", "click", "3"});
     QThread::msleep(500);
-    sendKeys(*session, QStringLiteral("Down"));
-    sendKeys(*session, QStringLiteral("Return"));
-    EXPECT_TRUE(becomes(status, QStringLiteral("Playing"))) << "the context menu's first entry did not play";
+    sendKeys(QStringLiteral("Down"));
+    sendKeys(QStringLiteral("Return"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"))) << "the context menu's first entry did not pause";
     // Opened from the keyboard, the first entry is current (with the pointer
     // away from the menu, which would make the entry under it current).
-    pointer({QStringLiteral("2"), QStringLiteral("2")});
-    sendKeys(*session, QStringLiteral("Menu"));
+    run(*session, QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "2", "2"});
+    sendKeys(QStringLiteral("Menu"));
     QThread::msleep(500);
-    sendKeys(*session, QStringLiteral("Return"));
-    EXPECT_TRUE(becomes(status, QStringLiteral("Paused"))) << "the Menu key's menu did not pause";
+    sendKeys(QStringLiteral("Return"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Playing"))) << "the Menu key's menu did not play";
 
-    // MPRIS Quit ends it cleanly.
-    run(*session, QStringLiteral("gdbus"), {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
-                                            QStringLiteral("org.mpris.MediaPlayer2.starlume"), QStringLiteral("--object-path"),
-                                            QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("--method"),
-                                            QStringLiteral("org.mpris.MediaPlayer2.Quit")});
-    ASSERT_TRUE(app.waitForExit(5000ms)) << "MPRIS Quit did not end the program";
-    EXPECT_EQ(app.process().exitCode(), 0);
+    run(*session, QStringLiteral("gdbus"), {"call", "--session", "--dest", "org.mpris.MediaPlayer2.starlume", "--object-path",
+                                            "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Quit"});
+    EXPECT_TRUE(app.exitsCleanly()) << "MPRIS Quit did not end the program";
 }
 
 TEST_F(StarlumeAppTest, WithoutAnInstanceTheRemoteStartsStarlumeWithItsOptions)
 {
     start();
-    const Ran version = remote(*session, {QStringLiteral("--version")});
+    const Ran version = remote({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^Starlume \\d+\\.\\d+\\.\\d+$")).match(version.out).hasMatch())
         << version.out.toStdString();
-    const Ran quit = remote(*session, {QStringLiteral("--quit")});
+    const Ran quit = remote({"--quit"});
     EXPECT_EQ(quit.exitCode, 0);
     EXPECT_FALSE(quit.out.contains(startedLine)) << "--quit with nothing running started the sound";
 
-    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--pause"), QStringLiteral("--preset"), QStringLiteral("Drift")});
+    StarlumeApp app(*session, StarlumeApp::Size::small, {"--pause", "--preset", "Drift"});
     ASSERT_NE(launch(app), 0u);
-    EXPECT_TRUE(eventually([&] { return playerctl(*session, {QStringLiteral("status")}) == QStringLiteral("Paused"); }));
-    EXPECT_EQ(playerctl(*session, {QStringLiteral("metadata"), QStringLiteral("xesam:title")}), QStringLiteral("DRIFT"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused")));
+    EXPECT_EQ(playerctl({"metadata", "xesam:title"}), QStringLiteral("DRIFT"));
 
-    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
-    ASSERT_TRUE(app.waitForExit(5000ms)) << "--quit did not reach the running instance";
-    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_EQ(remote({"--quit"}).exitCode, 0);
+    EXPECT_TRUE(app.exitsCleanly()) << "--quit did not reach the running instance";
 }
 
 // Needs the engine's sleep timer to run out and pause.
 TEST_F(StarlumeAppTest, TheSleepTimerPausesAndLetsTheDisplaySleep)
 {
     start();
-    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
+    OnItsOwnThread<FakeScreenSaver> screenSaver(session->busAddress());
     ASSERT_TRUE(screenSaver.registered());
     // 0.05 minutes: fades out over 3 s and pauses. The inhibition may already
     // be over by the time a loaded machine lets the test look, so its history counts.
-    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen"), QStringLiteral("--sleep"), QStringLiteral("0.05")});
+    StarlumeApp app(*session, StarlumeApp::Size::small, {"--fullscreen", "--sleep", "0.05"});
     ASSERT_NE(launch(app), 0u);
-    const auto inhibited = [&] {
-        const auto calls = screenSaver.calls();
-        return std::any_of(calls.begin(), calls.end(), [](const auto& call) { return call.method == QStringLiteral("Inhibit"); });
-    };
-    ASSERT_TRUE(eventually(inhibited, 6000ms)) << "full screen did not keep the display awake";
+    ASSERT_TRUE(eventually([&] { return !screenSaver.calls().empty(); }, 6000ms)) << "full screen did not keep the display awake";
 
-    const auto status = [&] { return playerctl(*session, {QStringLiteral("status")}); };
-    EXPECT_TRUE(eventually([&] { return status() == QStringLiteral("Paused"); }, 12000ms)) << "the sleep timer did not pause";
-    const auto history = [&] {
-        QStringList calls;
-        for (const auto& call : screenSaver.calls())
-            calls << call.method + QString::number(call.cookie);
-        return calls.join(QLatin1Char(' ')).toStdString();
-    };
-    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 0; })) << "the display was kept awake after the sleep timer: " << history();
+    EXPECT_TRUE(statusBecomes(QStringLiteral("Paused"), 12000ms)) << "the sleep timer did not pause";
+    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 0; })) << "the display was kept awake after the sleep timer";
     EXPECT_EQ(app.process().state(), QProcess::Running) << "the sleep timer quit instead of pausing";
 
-    playerctl(*session, {QStringLiteral("play")});
+    playerctl({"play"});
     EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 1; })) << "playing again in full screen did not inhibit";
 }
 
@@ -635,68 +508,39 @@ TEST_F(StarlumeAppTest, TheSleepTimerPausesAndLetsTheDisplaySleep)
 // backend takes no input from outside (Debian ships no test plugin that could
 // inject keys), so the remote stands in for the keyboard shortcuts; it calls
 // the same actions F11, Ctrl+M and Ctrl+Q do. Full screen shows on the bus, as
-// the screensaver inhibition that follows it.
-class StarlumeOnWaylandTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        session = std::make_unique<DesktopSession>(DesktopSession::Options{.bus = true, .sound = true, .wayland = true});
-        ASSERT_TRUE(session->problem().isEmpty()) << session->problem().toStdString();
-        ASSERT_FALSE(session->environment().contains(QStringLiteral("DISPLAY")));
-        ASSERT_FALSE(session->environment().contains(QStringLiteral("QT_QPA_PLATFORM")));
-    }
-
-    std::unique_ptr<DesktopSession> session;
-};
-
-TEST_F(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
+// the inhibition that follows it, here through the desktop portal.
+TEST(StarlumeOnWaylandTest, ChoosesWaylandByItselfAndFollowsTheRemoteToTheEnd)
 {
-    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
-    ASSERT_TRUE(screenSaver.registered());
-    StarlumeApp app(*session);
-    ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
+    DesktopSession session(DesktopSession::Options{.bus = true, .sound = true, .wayland = true});
+    ASSERT_TRUE(session.problem().isEmpty()) << session.problem().toStdString();
+    ASSERT_FALSE(session.environment().contains(QStringLiteral("DISPLAY")));
+    ASSERT_FALSE(session.environment().contains(QStringLiteral("QT_QPA_PLATFORM")));
+    // The screensaver is there too, and must not be asked.
+    OnItsOwnThread<FakeScreenSaver> screenSaver(session.busAddress());
+    OnItsOwnThread<FakeDesktopPortal> portal(session.busAddress());
+    ASSERT_TRUE(screenSaver.registered() && portal.registered());
+    const auto remote = [&](const char* option) { return run(session, QStringLiteral(STARLUME_BINARY), {option}).exitCode; };
+
+    StarlumeApp app(session);
+    ASSERT_TRUE(app.waitFor(firstFrame, 15000ms)) << app.output().toStdString();
     ASSERT_TRUE(app.waitFor(startedLine));
 
     // A plain second launch hands over (raising the window) and leaves.
-    StarlumeApp second(*session);
-    ASSERT_TRUE(second.waitForExit(5000ms)) << "the second launch kept running";
-    EXPECT_EQ(second.process().exitCode(), 0);
+    StarlumeApp second(session);
+    EXPECT_TRUE(second.exitsCleanly()) << "the second launch kept running";
     EXPECT_FALSE(second.output().contains(startedLine)) << "a second engine started";
 
-    EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
-    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 1; }, 5000ms)) << "full screen did not begin";
-    EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
-    EXPECT_EQ(remote(*session, {QStringLiteral("--mixer")}).exitCode, 0);
-    EXPECT_EQ(remote(*session, {QStringLiteral("--fullscreen")}).exitCode, 0);
-    EXPECT_TRUE(eventually([&] { return screenSaver.activeCount() == 0; }, 5000ms)) << "full screen did not end";
-
-    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
-    ASSERT_TRUE(app.waitForExit(5000ms)) << "--quit did not end it";
-    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.process().exitCode(), 0);
-    EXPECT_TRUE(app.errorLines().isEmpty()) << app.errorLines().join(QLatin1Char('\n')).toStdString();
-}
-
-// Where the desktop portal runs, full screen keeps the screen awake through
-// it alone, and quitting closes its request.
-TEST_F(StarlumeOnWaylandTest, FullScreenGoesThroughThePortalWhereThereIsOne)
-{
-    // The screensaver is there too, and must not be asked.
-    ScreenSaverOnItsOwnThread screenSaver(session->busAddress());
-    PortalOnItsOwnThread portal(session->busAddress());
-    ASSERT_TRUE(screenSaver.registered());
-    ASSERT_TRUE(portal.registered());
-
-    StarlumeApp app(*session, StarlumeApp::Size::small, {QStringLiteral("--fullscreen")});
-    ASSERT_TRUE(app.waitFor(QStringLiteral("first frame on screen"), 15000ms)) << app.output().toStdString();
-    ASSERT_TRUE(eventually([&] { return portal.activeCount() == 1; }, 5000ms)) << "no inhibition through the portal";
-    EXPECT_EQ(portal.calls().at(0).flags, 8u);
-
-    EXPECT_EQ(remote(*session, {QStringLiteral("--quit")}).exitCode, 0);
-    ASSERT_TRUE(app.waitForExit(5000ms));
-    EXPECT_EQ(app.process().exitCode(), 0);
-    EXPECT_TRUE(eventually([&] { return portal.activeCount() == 0; }, 2000ms)) << "quitting left the portal request open";
+    EXPECT_EQ(remote("--fullscreen"), 0);
+    EXPECT_TRUE(eventually([&] { return portal.activeCount() == 1; }, 5000ms)) << "full screen did not begin";
+    EXPECT_EQ(remote("--mixer"), 0);
+    EXPECT_EQ(remote("--mixer"), 0);
+    EXPECT_EQ(remote("--fullscreen"), 0);
+    EXPECT_TRUE(eventually([&] { return portal.activeCount() == 0; }, 5000ms)) << "full screen did not end";
     EXPECT_TRUE(screenSaver.calls().empty());
+
+    EXPECT_EQ(remote("--quit"), 0);
+    EXPECT_TRUE(app.exitsCleanly()) << "--quit did not end it";
+    EXPECT_TRUE(app.errorLines().isEmpty()) << app.errorLines().join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace

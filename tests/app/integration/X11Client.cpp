@@ -111,32 +111,6 @@ QImage X11Client::grab(std::uint32_t window)
     return image.copy();
 }
 
-QStringList X11Client::netWmState(std::uint32_t window)
-{
-    QStringList names;
-    auto r = reply(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr));
-    if (!r)
-        return names;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
-    for (int i = 0; i < xcb_get_property_value_length(r.get()) / 4; ++i) {
-        auto name = reply(xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atoms[i]), nullptr));
-        if (name)
-            names << QString::fromLatin1(xcb_get_atom_name_name(name.get()), xcb_get_atom_name_name_length(name.get()));
-    }
-    return names;
-}
-
-void X11Client::setNetWmState(std::uint32_t window, const QStringList& states)
-{
-    std::vector<xcb_atom_t> atoms;
-    for (const QString& s : states)
-        atoms.push_back(atom(s.toLatin1().constData()));
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
-    xcb_flush(m_connection);
-}
-
 void X11Client::requestClose(std::uint32_t window)
 {
     xcb_client_message_event_t event{};

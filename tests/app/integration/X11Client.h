@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -27,9 +26,6 @@ public:
 
     QRect geometry(std::uint32_t window);
     QImage grab(std::uint32_t window);
-    QStringList netWmState(std::uint32_t window);
-    // Sets _NET_WM_STATE as a window manager does after granting a request.
-    void setNetWmState(std::uint32_t window, const QStringList& states);
     // Asks the window to close, as a window manager's close button does.
     void requestClose(std::uint32_t window);
     void focus(std::uint32_t window);
