@@ -17,7 +17,9 @@
 // - one record per drawn operation: its shape, the layer transform, paint;
 // - one instance per segment of every stroke and per disc or ring, holding
 //   only its operation's index: the shaders find the segment's points (and
-//   their neighbours, for the joins) through the record.
+//   their neighbours, for the joins) through the record;
+// - or, when asked (for software rasterisers), solid strokes and solid
+//   rings as triangle strips instead (StrokeStrip.h), their vertices made here.
 //
 // Each operation owns a range of depth values: the shaders write a depth
 // that falls with the operation's index and, within it, with the fragment's
@@ -57,7 +59,7 @@ struct GLDrawCommand {
         Polygon,      // polygon indices [first, first + count), a convex polygon
         StencilFill,  // the same for any other: non-zero winding through the stencil
         ClearDepth,   // the depth values ran out: start a new run
-        Strips,       // strip vertices [first, first + count), solid strokes
+        Strips,       // strip vertices [first, first + count): solid strokes and rings
     };
     Kind kind = Kind::Shapes;
     std::uint32_t first = 0;
@@ -78,7 +80,7 @@ public:
     // `scale` is device pixels per point. The list must outlive the frame's
     // upload: its points are uploaded from where they are, unless `thinning`
     // drops some, when the kept ones go with the curves'. With `strips`,
-    // solid strokes become triangle strips (see StrokeStrip.h).
+    // solid strokes and rings become triangle strips (see StrokeStrip.h).
     void batch(const DisplayList& list, double scale, PolylineThinning thinning = {}, bool strips = false);
 
     // The list's points, then curveStart() onwards the flattened curves'.

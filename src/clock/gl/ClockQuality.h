@@ -41,7 +41,8 @@ struct ClockRendering {
     // they cost more (CpuBudget). 0: no budget.
     double maxCoreShare = 0.0;
     PolylineThinning thinning;
-    // Solid strokes as triangle strips (StrokeStrip.h).
+    // Solid strokes and rings as triangle strips (StrokeStrip.h): a software
+    // rasteriser then shades no ring's inside and no overlap at the joins.
     bool strokeStrips = false;
 
     bool operator==(const ClockRendering&) const = default;
