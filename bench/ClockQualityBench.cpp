@@ -37,11 +37,11 @@ GLOffscreenClockRenderer* offscreen()
 }
 
 // state.range(0): the render scale in percent; below 100 with the reduced
-// quality's thinned polylines.
+// quality's thinned polylines. state.range(1): 1 for solid strokes as strips.
 void BM_ClockFrameAtRenderScale1080p(benchmark::State& state)
 {
     const double scale = static_cast<double>(state.range(0)) / 100.0;
-    const PolylineThinning thinning = state.range(0) < 100 ? reducedClockRendering.thinning : fullClockRendering.thinning;
+    const ClockRendering rendering = state.range(0) < 100 ? reducedClockRendering : fullClockRendering;
     const QSize pixels = GLClockTarget::pixelSizeFor(frameSize, scale);
     GLOffscreenClockRenderer* gl = offscreen();
     if (!gl->isValid() || !gl->makeCurrent() || !gl->target().ensure(pixels)) {
@@ -54,18 +54,21 @@ void BM_ClockFrameAtRenderScale1080p(benchmark::State& state)
     for (auto _ : state) {
         buildClockFrame(list, computeClockFrame(date, frameSize, QTimeZone::utc()));
         gl->target().bindForDrawing();
-        gl->renderer().render(list, pixels, scale, thinning);
+        gl->renderer().render(list, pixels, scale, rendering.thinning, state.range(1) != 0);
         gl->target().resolve();
         gl->finish();
     }
     state.counters["processCpuMs"] = benchmark::Counter(processCpuMs() - cpuBefore, benchmark::Counter::kAvgIterations);
     state.counters["pixels"] = pixels.width() * pixels.height();
     state.counters["instances"] = static_cast<double>(gl->renderer().batcher().instances().size());
+    state.counters["stripVertices"] = static_cast<double>(gl->renderer().batcher().strips().size());
 }
 BENCHMARK(BM_ClockFrameAtRenderScale1080p)
-    ->Arg(100)
-    ->Arg(static_cast<int>(reducedClockRendering.renderScale * 100))
-    ->Arg(35)
+    ->Args({100, 0})
+    ->Args({static_cast<int>(reducedClockRendering.renderScale * 100), 0})
+    ->Args({static_cast<int>(reducedClockRendering.renderScale * 100), 1})
+    ->Args({40, 1})
+    ->Args({35, 1})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

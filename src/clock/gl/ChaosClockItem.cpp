@@ -205,7 +205,8 @@ QSGNode* ChaosClockItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
         }
         if (glNode) {
             const ClockRendering rendering = chooseClockRendering(m_mode, glNode->isSoftwareRasteriser());
-            if (glNode->setFrame(m_source, date, size, dpr, rendering.renderScale, rendering.thinning)) {
+            if (glNode->setFrame(m_source, date, size, dpr, rendering.renderScale, rendering.thinning,
+                                  rendering.strokeStrips)) {
                 m_rendering = rendering;
                 m_usesOpenGL = true;
                 node = glNode;

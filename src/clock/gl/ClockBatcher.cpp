@@ -32,9 +32,12 @@ bool usable(Point2 p) { return std::abs(p.x) < farAway && std::abs(p.y) < farAwa
 
 } // namespace
 
-void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning thinning)
+void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning thinning, bool strips)
 {
     m_thinning = thinning;
+    m_useStrips = strips;
+    m_strips.clear();
+    m_stripsStart = 0;
     m_listPoints = list.allPoints();
     // The curves' points start on a fresh texture row.
     m_curveStart = (m_listPoints.size() + textureWidth - 1) / textureWidth * textureWidth;
@@ -47,7 +50,7 @@ void ClockBatcher::batch(const DisplayList& list, double scale, PolylineThinning
     m_commands.clear();
     m_layers.clear();
     m_shapesStart = 0;
-    m_solidStrokes = false;
+    m_run = Run::shapes;
 
     Xform xf{static_cast<float>(scale), 0, 0};
     for (const DisplayOp& op : list.ops()) {
@@ -74,16 +77,21 @@ void ClockBatcher::closeShapes()
 {
     const std::size_t end = m_instances.size();
     if (end > m_shapesStart)
-        m_commands.push({m_solidStrokes ? GLDrawCommand::Kind::SolidStrokes : GLDrawCommand::Kind::Shapes,
+        m_commands.push({m_run == Run::solidStrokes ? GLDrawCommand::Kind::SolidStrokes : GLDrawCommand::Kind::Shapes,
                          static_cast<std::uint32_t>(m_shapesStart), static_cast<std::uint32_t>(end - m_shapesStart)});
     m_shapesStart = end;
+    const std::size_t stripEnd = m_strips.size();
+    if (stripEnd > m_stripsStart)
+        m_commands.push({GLDrawCommand::Kind::Strips, static_cast<std::uint32_t>(m_stripsStart),
+                         static_cast<std::uint32_t>(stripEnd - m_stripsStart)});
+    m_stripsStart = stripEnd;
 }
 
-void ClockBatcher::startShapes(bool solidStrokes)
+void ClockBatcher::startShapes(Run run)
 {
-    if (solidStrokes != m_solidStrokes)
+    if (run != m_run)
         closeShapes();
-    m_solidStrokes = solidStrokes;
+    m_run = run;
 }
 
 std::int64_t ClockBatcher::addRecord(const DisplayList& list, const Paint& paint, const Xform& xf, float opacity)
@@ -287,13 +295,20 @@ void ClockBatcher::ellipse(const DisplayList& list, const DisplayOp& op, const X
     if (index < 0)
         return;
     GLOpRecord& rec = m_records[static_cast<std::size_t>(index)];
+    if (m_useStrips && halfWidth > 0 && rec.paint[0] == static_cast<float>(GLPaintKind::Solid)) {
+        // A quad over the whole ellipse would shade its inside for nothing.
+        rec.shape[1] = halfWidth;
+        startShapes(Run::strips);
+        appendRingStrip(c, rx, ry, halfWidth, static_cast<std::uint32_t>(index), m_strips, m_stripsStart);
+        return;
+    }
     rec.shape[0] = static_cast<float>(halfWidth > 0 ? GLShapeKind::Ring : GLShapeKind::Disc);
     rec.shape[1] = halfWidth;
     rec.place[0] = c.x;
     rec.place[1] = c.y;
     rec.place[2] = rx;
     rec.place[3] = ry;
-    startShapes(false);
+    startShapes(Run::shapes);
     m_instances.push(static_cast<std::uint32_t>(index));
 }
 
@@ -335,8 +350,15 @@ void ClockBatcher::stroke(const DisplayList& list, const DisplayOp& op, const Xf
     rec.place[1] = xf.ox;
     rec.place[2] = xf.oy;
     rec.place[3] = static_cast<float>(m_instances.size());
+    const bool solid = rec.paint[0] == static_cast<float>(GLPaintKind::Solid);
+    if (solid && m_useStrips) {
+        startShapes(Run::strips);
+        appendStrokeStrip(pts, {xf.scale, xf.ox, xf.oy}, 0.5f * width, static_cast<std::uint32_t>(index), m_strips,
+                          m_stripsStart, m_stripScratch);
+        return;
+    }
     const std::size_t segments = pts.size() - 1;
-    startShapes(rec.paint[0] == static_cast<float>(GLPaintKind::Solid));
+    startShapes(solid ? Run::solidStrokes : Run::shapes);
     std::fill_n(m_instances.extend(segments), segments, static_cast<std::uint32_t>(index));
     m_instances.commit(segments);
 }

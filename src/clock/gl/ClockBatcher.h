@@ -3,6 +3,7 @@
 #include "clock/DisplayList.h"
 #include "clock/gl/PodArray.h"
 #include "clock/gl/PolylineThinning.h"
+#include "clock/gl/StrokeStrip.h"
 
 #include <cstdint>
 #include <span>
@@ -16,7 +17,9 @@
 // - one record per drawn operation: its shape, the layer transform, paint;
 // - one instance per segment of every stroke and per disc or ring, holding
 //   only its operation's index: the shaders find the segment's points (and
-//   their neighbours, for the joins) through the record.
+//   their neighbours, for the joins) through the record;
+// - or, when asked (for software rasterisers), solid strokes and solid
+//   rings as triangle strips instead (StrokeStrip.h), their vertices made here.
 //
 // Each operation owns a range of depth values: the shaders write a depth
 // that falls with the operation's index and, within it, with the fragment's
@@ -56,6 +59,7 @@ struct GLDrawCommand {
         Polygon,      // polygon indices [first, first + count), a convex polygon
         StencilFill,  // the same for any other: non-zero winding through the stencil
         ClearDepth,   // the depth values ran out: start a new run
+        Strips,       // strip vertices [first, first + count): solid strokes and rings
     };
     Kind kind = Kind::Shapes;
     std::uint32_t first = 0;
@@ -75,8 +79,9 @@ public:
 
     // `scale` is device pixels per point. The list must outlive the frame's
     // upload: its points are uploaded from where they are, unless `thinning`
-    // drops some, when the kept ones go with the curves'.
-    void batch(const DisplayList& list, double scale, PolylineThinning thinning = {});
+    // drops some, when the kept ones go with the curves'. With `strips`,
+    // solid strokes and rings become triangle strips (see StrokeStrip.h).
+    void batch(const DisplayList& list, double scale, PolylineThinning thinning = {}, bool strips = false);
 
     // The list's points, then curveStart() onwards the flattened curves'.
     std::span<const Point2> listPoints() const { return m_listPoints; }
@@ -89,6 +94,7 @@ public:
     // Polygon fills (the background, mostly): fan triangles.
     std::span<const GLPolygonVertex> polygonVertices() const { return m_polygonVertices.view(); }
     std::span<const std::uint32_t> polygonIndices() const { return m_polygonIndices.view(); }
+    std::span<const GLStripVertex> strips() const { return m_strips.view(); }
     std::span<const GLDrawCommand> commands() const { return m_commands.view(); }
 
 private:
@@ -108,11 +114,12 @@ private:
     void polygon(std::size_t first);
     bool polygonIsConvex(std::size_t first) const;
 
+    enum class Run : std::uint8_t { shapes, solidStrokes, strips };
     void closeShapes();
     // Instances of solid strokes go in runs of their own, drawn by shaders
     // without the other shapes' and paints' code: a software rasteriser runs
     // every branch of a shader for every pixel.
-    void startShapes(bool solidStrokes);
+    void startShapes(Run run);
 
     std::span<const Point2> m_listPoints;
     std::size_t m_curveStart = 0;
@@ -124,7 +131,11 @@ private:
     PodArray<std::uint32_t> m_polygonIndices;
     PodArray<GLDrawCommand> m_commands;
     PodArray<Xform> m_layers;
+    PodArray<GLStripVertex> m_strips;
+    PodArray<Point2> m_stripScratch;
     std::size_t m_shapesStart = 0; // first instance not yet in a command
-    bool m_solidStrokes = false;   // what the instances from there are
+    std::size_t m_stripsStart = 0; // first strip vertex not yet in a command
+    Run m_run = Run::shapes;       // what is drawn from there
     PolylineThinning m_thinning;
+    bool m_useStrips = false;
 };

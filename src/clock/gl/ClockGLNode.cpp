@@ -41,15 +41,19 @@ bool ClockGLNode::initialize()
 }
 
 bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio,
-                           double renderScale, PolylineThinning thinning)
+                           double renderScale, PolylineThinning thinning, bool strokeStrips)
 {
     const double scale = devicePixelRatio * renderScale;
     const QSize pixels = GLClockTarget::pixelSizeFor(size, scale);
     if (pixels != m_target.size() || !m_texture) {
         if (!m_target.ensure(pixels))
             return false;
-        auto texture = std::unique_ptr<QSGTexture>(QNativeInterface::QSGOpenGLTexture::fromNative(
-            m_target.texture(), m_window, pixels, QQuickWindow::TextureHasAlphaChannel));
+        // Shown as opaque: the clock fills its window, whose colour is black,
+        // so copying its premultiplied pixels looks the same as blending
+        // them, and a software rasteriser copies a window's worth of pixels
+        // much faster than it blends them.
+        auto texture = std::unique_ptr<QSGTexture>(
+            QNativeInterface::QSGOpenGLTexture::fromNative(m_target.texture(), m_window, pixels));
         setTexture(texture.get());
         m_texture = std::move(texture);
     }
@@ -59,6 +63,7 @@ bool ClockGLNode::setFrame(const ClockFrameSource& source, const QDateTime& date
     m_size = size;
     m_scale = scale;
     m_thinning = thinning;
+    m_strokeStrips = strokeStrips;
     m_pending = true;
     markDirty(QSGNode::DirtyMaterial);
     return true;
@@ -74,7 +79,7 @@ void ClockGLNode::draw()
     m_source(m_list, m_date, m_size);
     m_window->beginExternalCommands();
     m_target.bindForDrawing();
-    m_renderer.render(m_list, m_target.size(), m_scale, m_thinning);
+    m_renderer.render(m_list, m_target.size(), m_scale, m_thinning, m_strokeStrips);
     m_target.resolve();
     m_window->endExternalCommands();
     m_framesDrawn->fetch_add(1, std::memory_order_relaxed);

@@ -35,10 +35,10 @@ public:
     bool isSoftwareRasteriser() const { return m_softwareRasteriser; }
 
     // Sync: the frame to draw next, into `renderScale` of the device pixels
-    // that are then scaled up to the whole size, polylines thinned so far.
-    // Returns false if no framebuffer of that size can be made.
+    // that are then scaled up to the whole size, polylines thinned so far,
+    // solid strokes as strips if asked. Returns false if no framebuffer of that size can be made.
     bool setFrame(const ClockFrameSource& source, const QDateTime& date, QSizeF size, double devicePixelRatio,
-                  double renderScale = 1.0, PolylineThinning thinning = {});
+                  double renderScale = 1.0, PolylineThinning thinning = {}, bool strokeStrips = false);
 
 private:
     void draw();
@@ -55,6 +55,7 @@ private:
     QSizeF m_size;
     double m_scale = 1; // device pixels per point, times the render scale
     PolylineThinning m_thinning;
+    bool m_strokeStrips = false;
     bool m_pending = false;
     bool m_softwareRasteriser = false;
 };

@@ -41,13 +41,16 @@ struct ClockRendering {
     // they cost more (CpuBudget). 0: no budget.
     double maxCoreShare = 0.0;
     PolylineThinning thinning;
+    // Solid strokes and rings as triangle strips (StrokeStrip.h): a software
+    // rasteriser then shades no ring's inside and no overlap at the joins.
+    bool strokeStrips = false;
 
     bool operator==(const ClockRendering&) const = default;
 };
 
-inline constexpr ClockRendering fullClockRendering{1.0, 0.0, 0.0, {0.0f, 0.0f}};
+inline constexpr ClockRendering fullClockRendering{1.0, 0.0, 0.0, {0.0f, 0.0f}, false};
 // A quarter of the pixels, at most 30 frames a second, and never more than
 // 90 % of a core for the whole program, so the mixer stays fluid beside it.
-inline constexpr ClockRendering reducedClockRendering{0.5, 30.0, 0.9, {1.0f, 0.25f}};
+inline constexpr ClockRendering reducedClockRendering{0.5, 30.0, 0.9, {1.0f, 0.25f}, true};
 
 ClockRendering chooseClockRendering(ClockQualityMode mode, bool softwareRasteriser);

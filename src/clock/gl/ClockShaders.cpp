@@ -300,7 +300,68 @@ void main()
 }
 )";
 
+// Solid strokes as strips (StrokeStrip.h): the vertices carry the distances
+// across and along the line, and the fragment stage clamps them, as the
+// segment shaders do with distances they work out per pixel.
+const char* const stripShared = R"(
+flat VARYING vec4 v_colour;
+flat VARYING vec3 v_line; // half width, length, depth
+VARYING vec2 v_dist;      // across, along
+uniform vec2 u_viewport;
+)";
+
+const char* const stripVertexBody = R"(
+in vec4 a_pos; // x, y, across, along
+in uint a_op;
+in float a_length;
+uniform sampler2D u_ops;
+
+vec4 record(int op, int k)
+{
+    int texel = 4 * op + k;
+    return texelFetch(u_ops, ivec2(texel % TEXTURE_WIDTH, texel / TEXTURE_WIDTH), 0);
+}
+
+void main()
+{
+    int op = int(a_op);
+    v_colour = record(op, 3);
+    v_line = vec3(record(op, 0).y, a_length, float(op % DEPTH_RUN));
+    v_dist = a_pos.zw;
+    gl_Position = vec4(a_pos.x * 2.0 / u_viewport.x - 1.0, 1.0 - a_pos.y * 2.0 / u_viewport.y, 0.0, 1.0);
+}
+)";
+
+const char* const stripFragmentBody = R"(
+float band(float s, float lo, float hi)
+{
+    return clamp(min(s + 0.5, hi) - max(s - 0.5, lo), 0.0, 1.0);
+}
+
+void main()
+{
+    float coverage = band(v_dist.x, -v_line.x, v_line.x) * band(v_dist.y, 0.0, v_line.y);
+    if (!(coverage > 0.0))
+        discard;
+    float level = ceil(coverage * 64.0) / 64.0;
+    gl_FragDepth = (float(DEPTH_RUN) - v_line.z - 0.5 * level) / 65536.0;
+    fragColor = v_colour * coverage;
+}
+)";
+
 } // namespace
+
+QByteArray clockStripVertexShader(ClockShaderDialect dialect)
+{
+    QByteArray s = header(dialect, false, true) + stripShared + stripVertexBody;
+    return s.replace("VARYING", "out");
+}
+
+QByteArray clockStripFragmentShader(ClockShaderDialect dialect)
+{
+    QByteArray s = header(dialect, true, true) + stripShared + stripFragmentBody;
+    return s.replace("VARYING", "in");
+}
 
 QByteArray clockVertexShader(ClockShaderDialect dialect, bool solidStrokes)
 {

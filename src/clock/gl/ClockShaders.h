@@ -10,3 +10,6 @@ enum class ClockShaderDialect { Glsl330, Glsl130, Essl300 };
 // `solidStrokes`: the shaders for ClockBatcher's runs of solid strokes only.
 QByteArray clockVertexShader(ClockShaderDialect dialect, bool solidStrokes = false);
 QByteArray clockFragmentShader(ClockShaderDialect dialect, bool solidStrokes = false);
+// Solid strokes drawn as triangle strips (StrokeStrip.h).
+QByteArray clockStripVertexShader(ClockShaderDialect dialect);
+QByteArray clockStripFragmentShader(ClockShaderDialect dialect);

@@ -8,6 +8,7 @@ namespace {
 
 constexpr GLuint positionAttribute = 0;
 constexpr GLuint opAttribute = 1;
+constexpr GLuint lengthAttribute = 2;
 
 } // namespace
 
@@ -61,10 +62,10 @@ GLuint GLClockRenderer::compile(GLenum type, const QByteArray& source)
     return shader;
 }
 
-GLClockRenderer::Program GLClockRenderer::link(ClockShaderDialect dialect, bool solidStrokes)
+GLClockRenderer::Program GLClockRenderer::link(const QByteArray& vertexShader, const QByteArray& fragmentShader)
 {
-    const GLuint vs = compile(GL_VERTEX_SHADER, clockVertexShader(dialect, solidStrokes));
-    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, clockFragmentShader(dialect, solidStrokes)) : 0;
+    const GLuint vs = compile(GL_VERTEX_SHADER, vertexShader);
+    const GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragmentShader) : 0;
     if (!vs || !fs) {
         if (vs)
             m_gl->glDeleteShader(vs);
@@ -75,6 +76,7 @@ GLClockRenderer::Program GLClockRenderer::link(ClockShaderDialect dialect, bool 
     m_gl->glAttachShader(program, fs);
     m_gl->glBindAttribLocation(program, positionAttribute, "a_pos");
     m_gl->glBindAttribLocation(program, opAttribute, "a_op");
+    m_gl->glBindAttribLocation(program, lengthAttribute, "a_length");
     m_gl->glLinkProgram(program);
     m_gl->glDeleteShader(vs);
     m_gl->glDeleteShader(fs);
@@ -113,25 +115,40 @@ bool GLClockRenderer::initialize()
     }
     m_gl = m_context->extraFunctions();
 
-    m_solidStrokeProgram = link(dialect, true);
-    if (!m_solidStrokeProgram.id)
-        return false;
-    m_program = link(dialect, false);
+    m_solidStrokeProgram = link(clockVertexShader(dialect, true), clockFragmentShader(dialect, true));
+    m_stripProgram = m_solidStrokeProgram.id
+        ? link(clockStripVertexShader(dialect), clockStripFragmentShader(dialect))
+        : Program{};
+    m_program = m_stripProgram.id ? link(clockVertexShader(dialect, false), clockFragmentShader(dialect, false)) : Program{};
     if (!m_program.id) {
-        m_gl->glDeleteProgram(m_solidStrokeProgram.id);
-        m_solidStrokeProgram = {};
+        for (const Program& p : {m_solidStrokeProgram, m_stripProgram})
+            if (p.id)
+                m_gl->glDeleteProgram(p.id);
+        m_solidStrokeProgram = m_stripProgram = {};
         return false;
     }
 
-    GLuint buffers[3] = {};
-    m_gl->glGenBuffers(3, buffers);
+    GLuint buffers[4] = {};
+    m_gl->glGenBuffers(4, buffers);
     m_instanceBuffer = buffers[0];
     m_polygonBuffer = buffers[1];
     m_indexBuffer = buffers[2];
-    GLuint vaos[2] = {};
-    m_gl->glGenVertexArrays(2, vaos);
+    m_stripBuffer = buffers[3];
+    GLuint vaos[3] = {};
+    m_gl->glGenVertexArrays(3, vaos);
     m_shapeVao = vaos[0];
     m_polygonVao = vaos[1];
+    m_stripVao = vaos[2];
+    m_gl->glBindVertexArray(m_stripVao);
+    m_gl->glBindBuffer(GL_ARRAY_BUFFER, m_stripBuffer);
+    m_gl->glEnableVertexAttribArray(positionAttribute);
+    m_gl->glVertexAttribPointer(positionAttribute, 4, GL_FLOAT, GL_FALSE, sizeof(GLStripVertex), nullptr);
+    m_gl->glEnableVertexAttribArray(lengthAttribute);
+    m_gl->glVertexAttribPointer(lengthAttribute, 1, GL_FLOAT, GL_FALSE, sizeof(GLStripVertex),
+                                reinterpret_cast<const void*>(offsetof(GLStripVertex, length)));
+    m_gl->glEnableVertexAttribArray(opAttribute);
+    m_gl->glVertexAttribIPointer(opAttribute, 1, GL_UNSIGNED_INT, sizeof(GLStripVertex),
+                                 reinterpret_cast<const void*>(offsetof(GLStripVertex, op)));
     // Shapes: one operation index per instance, pointed at for each draw
     // (GL 3.0 has no base instance).
     m_gl->glBindVertexArray(m_shapeVao);
@@ -172,28 +189,29 @@ void GLClockRenderer::release()
     // Without its context current the objects cannot be deleted; they go
     // with the context.
     if (QOpenGLContext::currentContext() != m_context) {
-        m_program = m_solidStrokeProgram = {};
-        m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+        m_program = m_solidStrokeProgram = m_stripProgram = {};
+        m_shapeVao = m_polygonVao = m_stripVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = m_stripBuffer = 0;
+        m_stripBytes = 0;
         m_recordTexture = m_stopTexture = m_pointTexture = 0;
         m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
         m_gl = nullptr;
         m_context = nullptr;
         return;
     }
-    for (const Program& p : {m_program, m_solidStrokeProgram}) {
+    for (const Program& p : {m_program, m_solidStrokeProgram, m_stripProgram}) {
         if (p.id)
             m_gl->glDeleteProgram(p.id);
     }
-    const GLuint buffers[3] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer};
-    m_gl->glDeleteBuffers(3, buffers);
-    const GLuint vaos[2] = {m_shapeVao, m_polygonVao};
-    m_gl->glDeleteVertexArrays(2, vaos);
+    const GLuint buffers[4] = {m_instanceBuffer, m_polygonBuffer, m_indexBuffer, m_stripBuffer};
+    m_gl->glDeleteBuffers(4, buffers);
+    const GLuint vaos[3] = {m_shapeVao, m_polygonVao, m_stripVao};
+    m_gl->glDeleteVertexArrays(3, vaos);
     const GLuint textures[3] = {m_recordTexture, m_stopTexture, m_pointTexture};
     m_gl->glDeleteTextures(3, textures);
-    m_program = m_solidStrokeProgram = {};
-    m_shapeVao = m_polygonVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = 0;
+    m_program = m_solidStrokeProgram = m_stripProgram = {};
+    m_shapeVao = m_polygonVao = m_stripVao = m_instanceBuffer = m_polygonBuffer = m_indexBuffer = m_stripBuffer = 0;
     m_recordTexture = m_stopTexture = m_pointTexture = 0;
-    m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = 0;
+    m_recordRows = m_stopRows = m_pointRows = m_instanceBytes = m_polygonBytes = m_indexBytes = m_stripBytes = 0;
     m_gl = nullptr;
     m_context = nullptr;
 }
@@ -204,9 +222,9 @@ void GLClockRenderer::use(const Program& program, QSize pixelSize)
     m_gl->glUniform2f(program.viewport, static_cast<float>(pixelSize.width()), static_cast<float>(pixelSize.height()));
 }
 
-void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThinning thinning)
+void GLClockRenderer::prepare(const DisplayList& list, double scale, PolylineThinning thinning, bool strips)
 {
-    m_batcher.batch(list, scale, thinning);
+    m_batcher.batch(list, scale, thinning, strips);
 }
 
 void GLClockRenderer::reserveTexture(GLuint texture, GLenum format, std::size_t rows, std::size_t& capacityRows)
@@ -304,6 +322,11 @@ void GLClockRenderer::submit(QSize pixelSize)
         uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, std::as_bytes(b.polygonIndices()), m_indexBytes);
         gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
     }
+    if (!b.strips().empty()) {
+        gl.glBindBuffer(GL_ARRAY_BUFFER, m_stripBuffer);
+        uploadBuffer(GL_ARRAY_BUFFER, std::as_bytes(b.strips()), m_stripBytes);
+        gl.glBindBuffer(GL_ARRAY_BUFFER, m_instanceBuffer);
+    }
 
     const Program* current = nullptr;
     const auto useFor = [&](const Program& program) {
@@ -353,6 +376,11 @@ void GLClockRenderer::submit(QSize pixelSize)
             gl.glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
             gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_INT, offset);
             gl.glDisable(GL_STENCIL_TEST);
+            break;
+        case GLDrawCommand::Kind::Strips:
+            useFor(m_stripProgram);
+            gl.glBindVertexArray(m_stripVao);
+            gl.glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(c.first), static_cast<GLsizei>(c.count));
             break;
         case GLDrawCommand::Kind::ClearDepth: gl.glClear(GL_DEPTH_BUFFER_BIT); break;
         }

@@ -36,13 +36,16 @@ public:
 
     // Batches the list for a drawing `scale` device pixels per point, its
     // polylines thinned so far. CPU only.
-    void prepare(const DisplayList& list, double scale, PolylineThinning thinning = {});
+    // With `strips`, solid strokes are drawn as triangle strips: cheaper on
+    // a software rasteriser, close enough for a picture drawn small.
+    void prepare(const DisplayList& list, double scale, PolylineThinning thinning = {}, bool strips = false);
     // Uploads the prepared frame and draws it, clearing to transparent first,
     // into the bound framebuffer of `pixelSize`. Returns without waiting for the GPU.
     void submit(QSize pixelSize);
-    void render(const DisplayList& list, QSize pixelSize, double scale, PolylineThinning thinning = {})
+    void render(const DisplayList& list, QSize pixelSize, double scale, PolylineThinning thinning = {},
+                bool strips = false)
     {
-        prepare(list, scale, thinning);
+        prepare(list, scale, thinning, strips);
         submit(pixelSize);
     }
 
@@ -63,7 +66,7 @@ private:
         GLint instanceBase = -1;
     };
     GLuint compile(GLenum type, const QByteArray& source);
-    Program link(ClockShaderDialect dialect, bool solidStrokes);
+    Program link(const QByteArray& vertexShader, const QByteArray& fragmentShader);
     void use(const Program& program, QSize pixelSize);
     // Storage that grows and is then kept: respecifying it every frame made
     // drivers allocate, and the kernel clear, fresh pages for every upload.
@@ -77,6 +80,10 @@ private:
     QOpenGLExtraFunctions* m_gl = nullptr;
     Program m_program;             // every shape and paint
     Program m_solidStrokeProgram;  // solid strokes only
+    Program m_stripProgram;        // solid strokes as strips
+    GLuint m_stripVao = 0;
+    GLuint m_stripBuffer = 0;
+    std::size_t m_stripBytes = 0;
     GLuint m_shapeVao = 0;
     GLuint m_polygonVao = 0;
     GLuint m_instanceBuffer = 0;

@@ -75,7 +75,7 @@ void GLOffscreenClockRenderer::finish()
 }
 
 QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize, double devicePixelRatio,
-                                        PolylineThinning thinning)
+                                        PolylineThinning thinning, bool strokeStrips)
 {
     if (!m_valid)
         return {};
@@ -95,7 +95,7 @@ QImage GLOffscreenClockRenderer::render(const DisplayList& list, QSize pixelSize
     while (gl->glGetError() != GL_NO_ERROR) {
     }
     m_target->bindForDrawing();
-    m_renderer->render(list, pixelSize, devicePixelRatio, thinning);
+    m_renderer->render(list, pixelSize, devicePixelRatio, thinning, strokeStrips);
     m_target->resolve();
     QImage image = m_target->toImage();
     // A driver short of memory may leave the picture undrawn without

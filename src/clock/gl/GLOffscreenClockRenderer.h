@@ -28,8 +28,10 @@ public:
 
     // The list drawn at `devicePixelRatio` pixels per point into an image of
     // `pixelSize` (premultiplied ARGB, its devicePixelRatio set), polylines
-    // thinned so far. A null image on failure, with errorString set.
-    QImage render(const DisplayList& list, QSize pixelSize, double devicePixelRatio, PolylineThinning thinning = {});
+    // thinned so far, solid strokes as strips if asked. A null image on
+    // failure, with errorString set.
+    QImage render(const DisplayList& list, QSize pixelSize, double devicePixelRatio, PolylineThinning thinning = {},
+                  bool strokeStrips = false);
 
     // The steps of render() apart, for measuring: makeCurrent, then
     // target().ensure / bindForDrawing, renderer().render, target().resolve.

@@ -129,14 +129,14 @@ TEST_P(GLPainterAgreementTest, ReducedFramesStayTheSameClock)
 
     const double scale = dpr * reducedClockRendering.renderScale;
     const QSize pixels = GLClockTarget::pixelSizeFor(size, scale);
-    const auto reduced = [&](PolylineThinning thinning) {
-        const QImage small = s_gl->render(list, pixels, scale, thinning);
+    const auto reduced = [&](PolylineThinning thinning, bool strokeStrips) {
+        const QImage small = s_gl->render(list, pixels, scale, thinning, strokeStrips);
         EXPECT_FALSE(small.isNull());
         QImage up = small.scaled(reference.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return compare(up.convertToFormat(QImage::Format_ARGB32_Premultiplied), reference, 40);
     };
-    const Difference plain = reduced({});
-    const Difference thinned = reduced(reducedClockRendering.thinning);
+    const Difference plain = reduced({}, false);
+    const Difference thinned = reduced(reducedClockRendering.thinning, reducedClockRendering.strokeStrips);
     std::printf("reduced: mean %.3f / %.3f levels, %.3f / %.3f %% beyond 40 levels (plain / thinned)\n",
                 plain.meanPerChannel, thinned.meanPerChannel, 100 * plain.shareAbove, 100 * thinned.shareAbove);
     // Thinned, lines move by up to a quarter of a drawn pixel: 4-5 % more
