@@ -102,9 +102,10 @@ TEST_F(ChaosClockItemTest, DrawsWithTheExpectedRenderer)
 
 TEST_F(ChaosClockItemTest, KeepsDrawingFramesOfTheCurrentDateAndSize)
 {
+    // Keeps drawing by itself; how fast is the benchmarks' business, and a
+    // loaded machine may be slow.
     const quint64 before = item->framesDrawn();
-    slm::test::processEventsFor(600ms);
-    EXPECT_GE(item->framesDrawn(), before + 5);
+    EXPECT_TRUE(slm::test::processEventsUntil([&] { return item->framesDrawn() >= before + 5; }, 10s));
     EXPECT_NEAR(static_cast<double>(seen->dateMs.load()), static_cast<double>(QDateTime::currentMSecsSinceEpoch()), 1000);
     EXPECT_EQ(seen->width.load(), 200);
     EXPECT_EQ(seen->height.load(), 120);
