@@ -293,23 +293,6 @@ TEST_F(GLClockRendererTest, LayerTransformMovesScalesAndThickens)
     expectPx(image, 90, 10, {255, 255, 255, 255});
 }
 
-TEST_F(GLClockRendererTest, DevicePixelRatioScalesEverything)
-{
-    DisplayList list;
-    list.fill(list.circle(25, 25, 10), DisplayList::solid(tint(Tint::white)));
-    list.stroke(list.line(0, 45.5, 50, 45.5), DisplayList::solid(tint(Tint::white)), 1);
-    const QImage image = render(list, 100, 100, 2);
-    EXPECT_EQ(image.devicePixelRatio(), 2);
-    expectPx(image, 50, 50, {255, 255, 255, 255});
-    expectPx(image, 68, 50, {255, 255, 255, 255});
-    expectPx(image, 71, 50, {0, 0, 0, 0});
-    // One point at scale 2: two full pixel rows, crisp.
-    expectPx(image, 60, 90, {255, 255, 255, 255});
-    expectPx(image, 60, 91, {255, 255, 255, 255});
-    expectPx(image, 60, 89, {0, 0, 0, 0});
-    expectPx(image, 60, 92, {0, 0, 0, 0});
-}
-
 TEST_F(GLClockRendererTest, HairlinesAndSpecksKeepTheirInkAndStayContinuous)
 {
     DisplayList list;
