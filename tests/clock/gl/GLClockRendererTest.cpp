@@ -265,6 +265,8 @@ TEST_F(GLClockRendererTest, LayerTransformMovesScalesAndThickens)
     DisplayList list;
     list.pushLayer(10, 20, 2);
     list.fill(list.circle(10, 10, 5), DisplayList::solid(tint(Tint::white)));
+    // A gradient's radii scale with the layer: start 4 px, end 8 px about (90, 30).
+    list.fill(list.circle(40, 5, 5), list.radial({40, 5}, 2, 4, {tint(Tint::red), srgb(0, 0, 1)}));
     list.pushLayer(0, 20, 0.5);
     list.stroke(list.line(0, 10, 80, 10), DisplayList::solid(tint(Tint::white)), 4); // 4 pt at scale 1
     list.popLayer();
@@ -289,6 +291,9 @@ TEST_F(GLClockRendererTest, LayerTransformMovesScalesAndThickens)
     expectPx(image, 60, 77, {0, 0, 0, 0});
     expectPx(image, 60, 82, {0, 0, 0, 0});
     expectPx(image, 72, 80, {0, 0, 0, 0});
+    const Rgba red = tint(Tint::red);
+    expectPx(image, 92, 30, {255, int(std::lround(red.g * 255)), int(std::lround(red.b * 255)), 255});
+    expectPx(image, 98, 30, {0, 0, 255, 255});
     // After both pops: untransformed.
     expectPx(image, 90, 10, {255, 255, 255, 255});
 }
