@@ -1,11 +1,11 @@
 #pragma once
 
 // The render's per-frame arithmetic for the steady voices and the master,
-// four frames at a time. The render cycle walks the phases, the gates, the
-// noise and the events frame by frame (cheap, and order-dependent), lays out
-// four frames of them here, and hands the sines, saturations and mixing to
-// a kernel compiled for the CPU at hand. Every kernel computes each lane
-// with the same IEEE operations as every other, so all give the same bits.
+// four frames at a time. The render cycle walks the gates, the noise and the
+// events frame by frame (cheap, and order-dependent), lays out four frames of
+// them here, and hands the steady phases, sines, saturations and mixing to a
+// kernel compiled for the CPU at hand. Every kernel computes each lane with
+// the same IEEE operations as every other, so all give the same bits.
 namespace slm::synth {
 
 inline constexpr int chunkFrames = 4;
@@ -17,6 +17,27 @@ static_assert(chunkFrames <= shortestSpatialTap);
 
 struct alignas(32) FrameLanes {
     double v[chunkFrames];
+};
+
+// The phases that turn every frame whatever happens (or hold while frozen),
+// side by side, so the kernel advances four of them per instruction.
+struct Steady {
+    enum : int {
+        reactor40, reactor80, reactor120, reactor200, reactor320,
+        fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion,
+        waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer,
+        filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath,
+        chimeSub, chimeBody, chimeRing, chimeAir,
+        count,
+        padded = (count + chunkFrames - 1) / chunkFrames * chunkFrames
+    };
+};
+
+// Each phase and its step per frame (0 for one held by the freeze). The
+// spare slots stay at zero.
+struct alignas(32) SteadyPhases {
+    double value[Steady::padded];
+    double step[Steady::padded];
 };
 
 // Modulators, lane by lane.
@@ -46,7 +67,6 @@ struct AnomalyLanes {
 struct ChimeLanes {
     FrameLanes audible; // 1 where an envelope is still above its threshold
     FrameLanes presence, crossing, impact;
-    FrameLanes sub, body, ring, air;
 };
 
 struct ChunkInput {
@@ -54,11 +74,9 @@ struct ChunkInput {
     GlowwormLanes glowworm;
     AnomalyLanes anomaly;
     ChimeLanes chime;
-    FrameLanes reactor40, reactor80, reactor120, reactor200, reactor320;
-    FrameLanes fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion, fieldTapL, fieldTapR;
-    FrameLanes waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer, waveTapL, waveTapR;
+    FrameLanes phases[Steady::padded]; // indexed by Steady
+    FrameLanes fieldTapL, fieldTapR, waveTapL, waveTapR;
     FrameLanes noiseL, noiseR;
-    FrameLanes filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath;
     FrameLanes gateReactor, gateField, gateWave, gateAnomaly, gateGlowworm;
     FrameLanes startupGain, transportGain;
     // Block constants.
@@ -77,6 +95,9 @@ struct ChunkOutput {
 
 struct ChunkKernel {
     const char* name;
+    // Lays out the next four frames of every steady phase in `in.phases` and
+    // moves `phases` on by `count` frames.
+    void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
 };
 

@@ -2,4 +2,4 @@
 // chosen where the CPU reports AVX2.
 #include "engine/ChunkKernelBody.h"
 
-const slm::synth::ChunkKernel slm::synth::avx2ChunkKernel{"avx2", voiceLanes};
+const slm::synth::ChunkKernel slm::synth::avx2ChunkKernel{"avx2", steadyLanes, voiceLanes};

@@ -59,7 +59,64 @@ constexpr double twoPi = 2.0 * std::numbers::pi;
     return select(v < lo, splat<V>(lo), select(hi < v, splat<V>(hi), v));
 }
 
+[[gnu::always_inline]] inline V phase(const ChunkInput& in, int which) { return load(in.phases[which]); }
+
 [[gnu::always_inline]] inline MaskOf<V> sounding(const FrameLanes& active) { return load(active) > 0.5; }
+
+// The scalar add-and-wrap of advancePhase, lane by lane.
+template <class P>
+[[gnu::always_inline]] inline P advanced(P x, P step)
+{
+    x = x + step;
+    return select(x >= twoPi, x - twoPi, x);
+}
+
+// Advances a group of phases and lays out their next four frames; the group
+// moves on by `count` frames (fewer than four only at the end of a block).
+// AVX2 takes four phases at a time, SSE2 two, each turned by shuffles so
+// that every phase gets its own four frames.
+void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
+{
+    static_assert(chunkFrames == 4 && Steady::padded % 4 == 0);
+#if defined(__AVX__)
+    using P = Doubles<4>;
+    constexpr int width = 4;
+#else
+    using P = Doubles<2>;
+    constexpr int width = 2;
+#endif
+    for (int i = 0; i < Steady::padded; i += width) {
+        P first, step;
+        std::memcpy(&first, phases.value + i, sizeof first);
+        std::memcpy(&step, phases.step + i, sizeof step);
+        const P r0 = first;
+        const P r1 = advanced(r0, step);
+        const P r2 = advanced(r1, step);
+        const P r3 = advanced(r2, step);
+        P next = advanced(r3, step);
+        if (count != chunkFrames) {
+            next = first;
+            for (int j = 0; j < count; ++j)
+                next = advanced(next, step);
+        }
+        std::memcpy(phases.value + i, &next, sizeof next);
+#if defined(__AVX__)
+        const P t0 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);
+        const P t1 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);
+        const P t2 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
+        const P t3 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
+        store(in.phases[i], __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+        store(in.phases[i + 1], __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+        store(in.phases[i + 2], __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+        store(in.phases[i + 3], __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+#else
+        const P lanes[4] = {__builtin_shufflevector(r0, r1, 0, 2), __builtin_shufflevector(r2, r3, 0, 2),
+                            __builtin_shufflevector(r0, r1, 1, 3), __builtin_shufflevector(r2, r3, 1, 3)};
+        std::memcpy(in.phases[i].v, &lanes[0], 2 * sizeof(P));
+        std::memcpy(in.phases[i + 1].v, &lanes[2], 2 * sizeof(P));
+#endif
+    }
+}
 
 // The expressions below keep the voices' own order of operations, term for
 // term, so the render sounds as it did before it was split into chunks.
@@ -71,9 +128,9 @@ struct Stereo {
 V reactorLanes(const ChunkInput& in)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = sineLanes(load(in.reactor40)) + 0.42 * sineLanes(load(in.reactor80))
-        + 0.24 * sineLanes(load(in.reactor120)) + 0.11 * sineLanes(load(in.reactor200))
-        + 0.045 * sineLanes(load(in.reactor320));
+    const V tone = sineLanes(phase(in, Steady::reactor40)) + 0.42 * sineLanes(phase(in, Steady::reactor80))
+        + 0.24 * sineLanes(phase(in, Steady::reactor120)) + 0.11 * sineLanes(phase(in, Steady::reactor200))
+        + 0.045 * sineLanes(phase(in, Steady::reactor320));
     const V longForm = 0.93 + 0.11 * load(m.LA) - 0.03 * load(m.LC);
     const V drift = 0.92 + 0.08 * (load(m.DR) + 1.0) / 2.0;
     const V breath = 0.82 + 0.18 * (load(m.BR) + 1.0) / 2.0;
@@ -84,14 +141,14 @@ V reactorLanes(const ChunkInput& in)
 void fieldLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = 0.72 * sineLanes(load(in.fieldA)) + 0.38 * sineLanes(load(in.fieldB))
-        + 0.24 * sineLanes(load(in.fieldC)) + 0.12 * sineLanes(load(in.fieldD));
+    const V tone = 0.72 * sineLanes(phase(in, Steady::fieldA)) + 0.38 * sineLanes(phase(in, Steady::fieldB))
+        + 0.24 * sineLanes(phase(in, Steady::fieldC)) + 0.12 * sineLanes(phase(in, Steady::fieldD));
     const V longForm = 0.92 + 0.14 * load(m.LB);
-    const V pulse = 0.58 + 0.42 * (sineLanes(load(in.fieldPulse)) + 1.0) / 2.0;
+    const V pulse = 0.58 + 0.42 * (sineLanes(phase(in, Steady::fieldPulse)) + 1.0) / 2.0;
     const V macro = 0.68 + 0.3 * (1.0 - load(m.M1)) + 0.2 * load(m.M2);
     const V mono = longForm * pulse * macro * in.fieldLevel * tone;
 
-    const V p = 0.72 * sineLanes(load(in.fieldMotion));
+    const V p = 0.72 * sineLanes(phase(in, Steady::fieldMotion));
     const V dryL = mono * squareRoot((1.0 - p) / 2.0);
     const V dryR = mono * squareRoot((1.0 + p) / 2.0);
     store(out.fieldDryL, dryL);
@@ -102,23 +159,23 @@ void fieldLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V a = load(in.waveA);
-    const V b = load(in.waveB);
-    const V c = load(in.waveC);
-    const V d = load(in.waveD);
-    const V e = load(in.waveE);
+    const V a = phase(in, Steady::waveA);
+    const V b = phase(in, Steady::waveB);
+    const V c = phase(in, Steady::waveC);
+    const V d = phase(in, Steady::waveD);
+    const V e = phase(in, Steady::waveE);
     const V toneL = 0.28 * sineLanes(a) + 0.21 * sineLanes(b) + 0.15 * sineLanes(c) + 0.1 * sineLanes(d)
         + 0.055 * sineLanes(e) + 0.15 * load(in.noiseL);
     const V toneR = 0.24 * sineLanes(a + 0.41) + 0.19 * sineLanes(b + 0.77) + 0.17 * sineLanes(c + 1.1)
         + 0.09 * sineLanes(d + 1.57) + 0.06 * sineLanes(e + 2.03) + 0.15 * load(in.noiseR);
 
     const V longForm = 0.86 + 0.26 * load(m.LC);
-    const V shimmer = 0.72 + 0.28 * (sineLanes(load(in.waveShimmer)) + 1.0) / 2.0;
-    const V tide = 0.18 + 0.82 * (sineLanes(load(in.waveTide)) + 1.0) / 2.0;
+    const V shimmer = 0.72 + 0.28 * (sineLanes(phase(in, Steady::waveShimmer)) + 1.0) / 2.0;
+    const V tide = 0.18 + 0.82 * (sineLanes(phase(in, Steady::waveTide)) + 1.0) / 2.0;
     const V macro = 0.42 + 0.38 * load(m.M1) + 0.28 * load(m.M2) + 0.18 * load(m.M3);
     const V C = longForm * shimmer * tide * macro * in.waveLevel;
 
-    const V motion = sineLanes(load(in.waveMotion));
+    const V motion = sineLanes(phase(in, Steady::waveMotion));
     const V dryL = C * (0.72 + 0.28 * (1.0 - motion) / 2.0) * toneL;
     const V dryR = C * (0.72 + 0.28 * (1.0 + motion) / 2.0) * toneR;
     store(out.waveDryL, dryL);
@@ -130,15 +187,15 @@ void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 
 Stereo filamentLanes(const ChunkInput& in)
 {
-    const V fb = load(in.filamentBreath);
+    const V fb = phase(in, Steady::filamentBreath);
     const V breathSine = sineLanes(fb);
     const V burstSine = sineLanes(2.37 * fb + 0.91);
-    const V a = sineLanes(load(in.filamentA));
-    const V b = sineLanes(load(in.filamentB) + 0.41);
-    const V c = sineLanes(load(in.filamentC) + 1.17);
-    const V d = sineLanes(load(in.filamentD) + 0.73);
-    const V e = sineLanes(load(in.filamentE) + 1.61);
-    const V f = sineLanes(load(in.filamentF) + 2.27);
+    const V a = sineLanes(phase(in, Steady::filamentA));
+    const V b = sineLanes(phase(in, Steady::filamentB) + 0.41);
+    const V c = sineLanes(phase(in, Steady::filamentC) + 1.17);
+    const V d = sineLanes(phase(in, Steady::filamentD) + 0.73);
+    const V e = sineLanes(phase(in, Steady::filamentE) + 1.61);
+    const V f = sineLanes(phase(in, Steady::filamentF) + 2.27);
     const V sideL = sineLanes(0.47 * fb);
     const V sideR = sineLanes(0.53 * fb + 1.2);
     const V breath = (breathSine + 1.0) / 2.0;
@@ -149,7 +206,7 @@ Stereo filamentLanes(const ChunkInput& in)
         * (0.13 * d + 0.085 * e + 0.05 * f);
     const V filament = in.filamentLevel * (low + high);
 
-    const V p = 0.86 * sineLanes(load(in.filamentMotion));
+    const V p = 0.86 * sineLanes(phase(in, Steady::filamentMotion));
     return {(0.94 + 0.06 * sideL) * squareRoot((1.0 - p) / 2.0) * filament,
             (0.94 + 0.06 * sideR) * squareRoot((1.0 + p) / 2.0) * filament};
 }
@@ -234,17 +291,17 @@ Stereo chimeLanes(const ChunkInput& in)
     const V P = load(s.presence);
     const V X = load(s.crossing);
     const V I = load(s.impact);
-    const V sub = load(s.sub);
-    const V body = load(s.body);
-    const V ring = load(s.ring);
-    const V air = load(s.air);
+    const V sub = phase(in, Steady::chimeSub);
+    const V body = phase(in, Steady::chimeBody);
+    const V ring = phase(in, Steady::chimeRing);
+    const V air = phase(in, Steady::chimeAir);
     const V sub1 = sineLanes(sub);
     const V sub2 = sineLanes(0.502 * sub + 0.73);
     const V body1 = sineLanes(body + 0.21);
     const V body2 = sineLanes(0.503 * body + 1.11);
     const V hr = sineLanes(ring + 0.64);
     const V ha = sineLanes(air + 1.37);
-    const V breathSine = sineLanes(0.31 * load(in.filamentBreath));
+    const V breathSine = sineLanes(0.31 * phase(in, Steady::filamentBreath));
     const V strikeBody = sineLanes(1.003 * body);
     const V strikeRing = sineLanes(0.997 * ring);
     const V strikeAir = sineLanes(1.009 * air);
@@ -255,7 +312,7 @@ Stereo chimeLanes(const ChunkInput& in)
     const V x =
         tanhLanes(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 
-    const V p = sineLanes(1.37 * load(in.filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
+    const V p = sineLanes(1.37 * phase(in, Steady::filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
     const auto audible = sounding(s.audible);
     return {select(audible, 0.7 * x * squareRoot((1.0 - p) / 2.0), V{}),
             select(audible, 0.7 * x * squareRoot((1.0 + p) / 2.0), V{})};

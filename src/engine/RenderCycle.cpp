@@ -125,10 +125,70 @@ void chimeLane(HalfMinuteChimeState& s, const HalfMinuteChimeBlock& k, ChimeLane
     lanes.presence.v[j] = P;
     lanes.crossing.v[j] = X;
     lanes.impact.v[j] = I;
-    lanes.sub.v[j] = s.phaseSub;
-    lanes.body.v[j] = s.phaseBody;
-    lanes.ring.v[j] = s.phaseRing;
-    lanes.air.v[j] = s.phaseAir;
+}
+
+// The steady phases live side by side for the length of a block; the voices'
+// own fields hold them between blocks.
+void gatherSteadyPhases(const SynthesisState& st, SteadyPhases& p)
+{
+    const double values[Steady::count] = {
+        st.reactor.phase40,   st.reactor.phase80,     st.reactor.phase120,   st.reactor.phase200,
+        st.reactor.phase320,  st.field.phaseA,        st.field.phaseB,       st.field.phaseC,
+        st.field.phaseD,      st.field.pulsePhase,    st.field.motionPhase,  st.wave.phaseA,
+        st.wave.phaseB,       st.wave.phaseC,         st.wave.phaseD,        st.wave.phaseE,
+        st.wave.motionPhase,  st.wave.tidePhase,      st.wave.shimmerPhase,  st.filament.phaseA,
+        st.filament.phaseB,   st.filament.phaseC,     st.filament.phaseD,    st.filament.phaseE,
+        st.filament.phaseF,   st.filament.motionPhase, st.filament.breathPhase, st.chime.phaseSub,
+        st.chime.phaseBody,   st.chime.phaseRing,     st.chime.phaseAir};
+    std::copy(std::begin(values), std::end(values), p.value);
+}
+
+void scatterSteadyPhases(const SteadyPhases& p, SynthesisState& st)
+{
+    const double* v = p.value;
+    st.reactor = {v[Steady::reactor40], v[Steady::reactor80], v[Steady::reactor120], v[Steady::reactor200],
+                  v[Steady::reactor320]};
+    FieldState& fi = st.field;
+    fi.phaseA = v[Steady::fieldA];
+    fi.phaseB = v[Steady::fieldB];
+    fi.phaseC = v[Steady::fieldC];
+    fi.phaseD = v[Steady::fieldD];
+    fi.pulsePhase = v[Steady::fieldPulse];
+    fi.motionPhase = v[Steady::fieldMotion];
+    WaveState& wa = st.wave;
+    wa.phaseA = v[Steady::waveA];
+    wa.phaseB = v[Steady::waveB];
+    wa.phaseC = v[Steady::waveC];
+    wa.phaseD = v[Steady::waveD];
+    wa.phaseE = v[Steady::waveE];
+    wa.motionPhase = v[Steady::waveMotion];
+    wa.tidePhase = v[Steady::waveTide];
+    wa.shimmerPhase = v[Steady::waveShimmer];
+    st.filament = {v[Steady::filamentA], v[Steady::filamentB], v[Steady::filamentC],     v[Steady::filamentD],
+                   v[Steady::filamentE], v[Steady::filamentF], v[Steady::filamentMotion], v[Steady::filamentBreath]};
+    HalfMinuteChimeState& ch = st.chime;
+    ch.phaseSub = v[Steady::chimeSub];
+    ch.phaseBody = v[Steady::chimeBody];
+    ch.phaseRing = v[Steady::chimeRing];
+    ch.phaseAir = v[Steady::chimeAir];
+}
+
+// A held phase steps by zero: x + 0 is x, so it holds to the bit.
+void setSteadySteps(SteadyPhases& p, double rate, bool frozen)
+{
+    const ReactorIncrements re(rate);
+    const FieldIncrements fi(rate);
+    const WaveIncrements wa(rate);
+    const FilamentIncrements fl(rate);
+    const HalfMinuteChimeIncrements ch(rate);
+    const double turning = frozen ? 0.0 : 1.0;
+    const double steps[Steady::count] = {
+        re.p40,   re.p80,   re.p120,  re.p200,  re.p320,
+        fi.a,     fi.b,     fi.c,     fi.d,     turning * fi.pulse, turning * fi.motion,
+        wa.a,     wa.b,     wa.c,     wa.d,     wa.e,     turning * wa.motion, turning * wa.tide, turning * wa.shimmer,
+        fl.a,     fl.b,     fl.c,     fl.d,     fl.e,     fl.f,     fl.motion, turning * fl.breath,
+        ch.sub,   ch.body,  ch.ring,  ch.air};
+    std::copy(std::begin(steps), std::end(steps), p.step);
 }
 
 } // namespace
@@ -182,11 +242,6 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     const GlowwormBlock glowwormBlock(A, B, T, W, shaped.glowworm, shaped.glowwormMasterGain, r);
     const FilamentBlock filamentBlock(shaped.wave, shaped.anomaly, A, B);
     const double noiseAlpha = noiseSmoothing(r);
-    const ReactorIncrements reactorInc(r);
-    const FieldIncrements fieldInc(r);
-    const WaveIncrements waveInc(r);
-    const FilamentIncrements filamentInc(r);
-    const HalfMinuteChimeIncrements chimeInc(r);
     const SlowModulatorIncrements modulatorInc(r);
     const AnomalyIncrements anomalyInc(r);
 
@@ -210,6 +265,9 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     in.anomalyLevel = shaped.anomaly;
     in.chimeSpread = chimeBlock.targets.spread;
     in.glowwormBlock = glowwormConstants(glowwormBlock);
+    SteadyPhases& phases = m_chunk.phases;
+    gatherSteadyPhases(st, phases);
+    setSteadySteps(phases, r, F);
     int spatialIndex[chunkFrames];
 
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
@@ -249,46 +307,10 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.waveTapR.v[j] = st.wave.delayR.tap(w, 23);
             st.spatialDelayIndex = nextSpatialIndex(w);
 
-            const ReactorState& re = st.reactor;
-            in.reactor40.v[j] = re.phase40;
-            in.reactor80.v[j] = re.phase80;
-            in.reactor120.v[j] = re.phase120;
-            in.reactor200.v[j] = re.phase200;
-            in.reactor320.v[j] = re.phase320;
-            const FieldState& fi = st.field;
-            in.fieldA.v[j] = fi.phaseA;
-            in.fieldB.v[j] = fi.phaseB;
-            in.fieldC.v[j] = fi.phaseC;
-            in.fieldD.v[j] = fi.phaseD;
-            in.fieldPulse.v[j] = fi.pulsePhase;
-            in.fieldMotion.v[j] = fi.motionPhase;
-            const WaveState& wa = st.wave;
-            in.waveA.v[j] = wa.phaseA;
-            in.waveB.v[j] = wa.phaseB;
-            in.waveC.v[j] = wa.phaseC;
-            in.waveD.v[j] = wa.phaseD;
-            in.waveE.v[j] = wa.phaseE;
-            in.waveMotion.v[j] = wa.motionPhase;
-            in.waveTide.v[j] = wa.tidePhase;
-            in.waveShimmer.v[j] = wa.shimmerPhase;
-            const FilamentState& fl = st.filament;
-            in.filamentA.v[j] = fl.phaseA;
-            in.filamentB.v[j] = fl.phaseB;
-            in.filamentC.v[j] = fl.phaseC;
-            in.filamentD.v[j] = fl.phaseD;
-            in.filamentE.v[j] = fl.phaseE;
-            in.filamentF.v[j] = fl.phaseF;
-            in.filamentMotion.v[j] = fl.motionPhase;
-            in.filamentBreath.v[j] = fl.breathPhase;
-
-            advanceReactor(st.reactor, reactorInc);
-            advanceField(st.field, fieldInc, F);
-            advanceWave(st.wave, waveInc, F);
-            advanceFilament(st.filament, filamentInc, F);
-            advanceHalfMinuteChime(st.chime, chimeInc);
             advanceAnomaly(st.anomaly, anomalyInc, F);
             advanceGlowwormPulse(st.glowworm, glowwormBlock);
         }
+        kernel.steadyPhases(phases, in, count);
         in.glowwormSounds = anyActive(in.glowworm.active, count);
         in.anomalySounds = anyActive(in.anomaly.active, count);
         in.chimeSounds = anyActive(in.chime.audible, count);
@@ -345,6 +367,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
         }
     }
 
+    scatterSteadyPhases(phases, st);
     silenceNonFiniteVoices(st);
     publishMeters(n, r);
     reportSilence();
