@@ -43,15 +43,31 @@ bool anyActive(const FrameLanes& active, int count)
     return any;
 }
 
+// A call's phase steps hold from its start to its end within a block: worked
+// out once, by the same expressions, instead of a division per phase per frame.
+struct GlowwormSteps {
+    double head, bodyA, bodyB, trailA, trailB;
+    GlowwormSteps(const GlowwormState& s, const GlowwormBlock& k, double rate)
+        : head(k.headPitch * twoPi * s.headFrequency / rate)
+        , bodyA(twoPi * s.bodyFrequencyA / rate)
+        , bodyB(k.bodyBPitch * twoPi * s.bodyFrequencyB / rate)
+        , trailA(k.trailAPitch * twoPi * s.trailFrequencyA / rate)
+        , trailB(k.trailBPitch * twoPi * s.trailFrequencyB / rate)
+    {
+    }
+};
+
 // The frame-by-frame part of a glowworm call: scheduling, the call's own
 // phases and its end. What the frame sounds like is the kernel's work.
-void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool frozen, const GlowwormBlock& k,
-                  GlowwormLanes& lanes, int j)
+void glowwormLane(GlowwormState& s, GlowwormSteps& steps, std::uint64_t& random, double rate, bool frozen,
+                  const GlowwormBlock& k, GlowwormLanes& lanes, int j)
 {
     if (!s.active && !frozen) {
         --s.samplesUntilNext;
-        if (s.samplesUntilNext < 1)
+        if (s.samplesUntilNext < 1) {
             beginGlowworm(s, random, rate, k.A, k.B, k.T);
+            steps = GlowwormSteps(s, k, rate);
+        }
     }
     lanes.active.v[j] = s.active ? 1.0 : 0.0;
     if (!s.active)
@@ -71,24 +87,38 @@ void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool fro
     lanes.panStart.v[j] = s.panStart;
     lanes.direction.v[j] = s.direction;
 
-    advancePhase(s.headPhase, k.headPitch * twoPi * s.headFrequency / rate);
-    advancePhase(s.bodyPhaseA, twoPi * s.bodyFrequencyA / rate);
-    advancePhase(s.bodyPhaseB, k.bodyBPitch * twoPi * s.bodyFrequencyB / rate);
-    advancePhase(s.trailPhaseA, k.trailAPitch * twoPi * s.trailFrequencyA / rate);
-    advancePhase(s.trailPhaseB, k.trailBPitch * twoPi * s.trailFrequencyB / rate);
+    advancePhase(s.headPhase, steps.head);
+    advancePhase(s.bodyPhaseA, steps.bodyA);
+    advancePhase(s.bodyPhaseB, steps.bodyB);
+    advancePhase(s.trailPhaseA, steps.trailA);
+    advancePhase(s.trailPhaseB, steps.trailB);
     s.sampleIndex = n + 1;
     if (n + 1 >= D)
         endGlowworm(s, random, rate, k.A);
 }
 
+// An anomaly's partials glide: only the undetuned steps hold.
+struct AnomalySteps {
+    double a, b, c;
+    AnomalySteps(const AnomalyState& s, double rate)
+        : a(twoPi * s.frequencyA / rate)
+        , b(twoPi * s.frequencyB / rate)
+        , c(twoPi * s.frequencyC / rate)
+    {
+    }
+};
+
 // The same for an anomaly, whose partials glide with a slow detune: that
 // sine is needed here, for the phases of the next frame.
-void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool frozen, AnomalyLanes& lanes, int j)
+void anomalyLane(AnomalyState& s, AnomalySteps& steps, std::uint64_t& random, double rate, bool frozen,
+                 AnomalyLanes& lanes, int j)
 {
     if (!s.active && !frozen) {
         --s.samplesUntilNext;
-        if (s.samplesUntilNext < 1)
+        if (s.samplesUntilNext < 1) {
             beginAnomaly(s, random, rate);
+            steps = AnomalySteps(s, rate);
+        }
     }
     lanes.active.v[j] = s.active ? 1.0 : 0.0;
     if (!s.active)
@@ -105,9 +135,9 @@ void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool froze
     lanes.intensity.v[j] = s.intensity;
 
     const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
-    advancePhase(s.phaseA, (twoPi * s.frequencyA / rate) * m);
-    advancePhase(s.phaseB, (twoPi * s.frequencyB / rate) * (2.0 - m));
-    advancePhase(s.phaseC, (twoPi * s.frequencyC / rate) * (1.0 + 0.55 * (m - 1.0)));
+    advancePhase(s.phaseA, steps.a * m);
+    advancePhase(s.phaseB, steps.b * (2.0 - m));
+    advancePhase(s.phaseC, steps.c * (1.0 + 0.55 * (m - 1.0)));
     s.sampleIndex = n + 1;
     if (n + 1 >= D)
         endAnomaly(s, random, rate);
@@ -268,6 +298,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     SteadyPhases& phases = m_chunk.phases;
     gatherSteadyPhases(st, phases);
     setSteadySteps(phases, r, F);
+    GlowwormSteps glowwormSteps(st.glowworm, glowwormBlock, r);
+    AnomalySteps anomalySteps(st.anomaly, r);
     int spatialIndex[chunkFrames];
 
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
@@ -295,8 +327,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.noiseL.v[j] = st.noise.filteredNoiseL;
             in.noiseR.v[j] = st.noise.filteredNoiseR;
 
-            anomalyLane(st.anomaly, st.noise.noiseState, r, F, in.anomaly, j);
-            glowwormLane(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
+            anomalyLane(st.anomaly, anomalySteps, st.noise.noiseState, r, F, in.anomaly, j);
+            glowwormLane(st.glowworm, glowwormSteps, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
             chimeLane(st.chime, chimeBlock, in.chime, j);
 
             const int w = st.spatialDelayIndex;
