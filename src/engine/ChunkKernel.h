@@ -1,19 +1,22 @@
 #pragma once
 
 // The render's per-frame arithmetic for the steady voices and the master,
-// four frames at a time. The render cycle walks the gates, the noise and the
-// events frame by frame (cheap, and order-dependent), lays out four frames of
+// eight frames at a time. The render cycle walks the gates, the noise and the
+// events frame by frame (cheap, and order-dependent), lays out eight frames of
 // them here, and hands the steady phases, sines, saturations and mixing to a
 // kernel compiled for the CPU at hand. Every kernel computes each lane with
 // the same IEEE operations as every other, so all give the same bits.
 namespace slm::synth {
 
-inline constexpr int chunkFrames = 4;
+inline constexpr int chunkFrames = 8;
 
-// The shortest delay tap (the field's 4 frames) must reach back before the
-// chunk, whose own dry values are written only after the kernel has run.
+// The delay lines are written only after the kernel has run. Every tap but
+// the field's 4-frame one reaches back before the chunk; for that one, the
+// kernel takes the second half of the chunk's taps from the first half's dry
+// values.
 inline constexpr int shortestSpatialTap = 4;
-static_assert(chunkFrames <= shortestSpatialTap);
+inline constexpr int nextShortestSpatialTap = 9; // the wave's left
+static_assert(chunkFrames == 2 * shortestSpatialTap && chunkFrames <= nextShortestSpatialTap);
 
 struct alignas(32) FrameLanes {
     double v[chunkFrames];
@@ -29,7 +32,7 @@ struct Steady {
         filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath,
         chimeSub, chimeBody, chimeRing, chimeAir,
         count,
-        padded = (count + chunkFrames - 1) / chunkFrames * chunkFrames
+        padded = (count + 3) / 4 * 4
     };
 };
 
@@ -95,7 +98,7 @@ struct ChunkOutput {
 
 struct ChunkKernel {
     const char* name;
-    // Lays out the next four frames of every steady phase in `in.phases` and
+    // Lays out the next chunkFrames frames of every steady phase in `in.phases` and
     // moves `phases` on by `count` frames.
     void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);

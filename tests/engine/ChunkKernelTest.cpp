@@ -90,7 +90,7 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
 
             StereoFrame field[chunkFrames], wave[chunkFrames], filament[chunkFrames];
             StereoFrame glowworm[chunkFrames], anomaly[chunkFrames], chime[chunkFrames];
-            double reactor[chunkFrames];
+            double reactor[chunkFrames], fieldDryL[chunkFrames];
             for (int j = 0; j < chunkFrames; ++j) {
                 const Modulators m = modulatorsOf(randomModulators(d));
                 setLane(in.m, j, m);
@@ -110,9 +110,13 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
                 fi.phaseD = in.phases[Steady::fieldD].v[j] = d.phase();
                 fi.pulsePhase = in.phases[Steady::fieldPulse].v[j] = d.phase();
                 fi.motionPhase = in.phases[Steady::fieldMotion].v[j] = d.phase();
-                fi.delayL.samples[writeIndex - 4] = in.fieldTapL.v[j] = d.signedUnit();
+                // Past the shortest tap the kernel reads this chunk's own dry values, whatever the lane holds.
+                in.fieldTapL.v[j] = d.signedUnit();
+                fi.delayL.samples[writeIndex - 4] =
+                    j < shortestSpatialTap ? in.fieldTapL.v[j] : fieldDryL[j - shortestSpatialTap];
                 fi.delayR.samples[writeIndex - 13] = in.fieldTapR.v[j] = d.signedUnit();
                 field[j] = fieldFrame(fi, m, in.fieldLevel, writeIndex);
+                fieldDryL[j] = fi.delayL.samples[writeIndex];
 
                 WaveState wa;
                 wa.phaseA = in.phases[Steady::waveA].v[j] = d.phase();
