@@ -88,6 +88,12 @@ template <class P>
     return select(x >= twoPi, x - twoPi, x);
 }
 
+template <class P>
+[[gnu::always_inline]] inline void put(FrameLanes& lanes, int first, P v)
+{
+    std::memcpy(lanes.v + first, &v, sizeof v);
+}
+
 // Advances a group of phases and lays out their next chunkFrames frames;
 // the group moves on by `count` frames (fewer only at the end of a block).
 // AVX2 takes four phases at a time, SSE2 two, each turned by shuffles so
@@ -118,18 +124,20 @@ void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
         std::memcpy(phases.value + i, &next, sizeof next);
         for (int f = 0; f < chunkFrames; f += width) {
             const P* r = rows + f;
+            FrameLanes* lanes = in.phases + i;
 #if defined(__AVX__)
             const P t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 2, 6);
             const P t1 = __builtin_shufflevector(r[0], r[1], 1, 5, 3, 7);
             const P t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 2, 6);
             const P t3 = __builtin_shufflevector(r[2], r[3], 1, 5, 3, 7);
-            const P columns[4] = {__builtin_shufflevector(t0, t2, 0, 1, 4, 5), __builtin_shufflevector(t1, t3, 0, 1, 4, 5),
-                                  __builtin_shufflevector(t0, t2, 2, 3, 6, 7), __builtin_shufflevector(t1, t3, 2, 3, 6, 7)};
+            put(lanes[0], f, __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+            put(lanes[1], f, __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+            put(lanes[2], f, __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+            put(lanes[3], f, __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
 #else
-            const P columns[2] = {__builtin_shufflevector(r[0], r[1], 0, 2), __builtin_shufflevector(r[0], r[1], 1, 3)};
+            put(lanes[0], f, __builtin_shufflevector(r[0], r[1], 0, 2));
+            put(lanes[1], f, __builtin_shufflevector(r[0], r[1], 1, 3));
 #endif
-            for (int k = 0; k < width; ++k)
-                std::memcpy(in.phases[i + k].v + f, &columns[k], sizeof(P));
         }
     }
 }
