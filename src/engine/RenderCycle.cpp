@@ -307,8 +307,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
 
         if (first % ModulatorRotation::anchorFrames == 0)
             modulators.anchor(st.modulators);
-        for (int j = 0; j < count; ++j)
-            modulators.next(in.m, j, st.modulators, modulatorInc, F);
+        modulators.chunk(in.m, count, st.modulators, modulatorInc, F);
 
         // Frame by frame, in the order the random stream and the events depend on.
         for (int j = 0; j < count; ++j) {
