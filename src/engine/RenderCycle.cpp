@@ -143,14 +143,18 @@ void anomalyLane(AnomalyState& s, AnomalySteps& steps, std::uint64_t& random, do
         endAnomaly(s, random, rate);
 }
 
-void chimeLane(HalfMinuteChimeState& s, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
+struct ChimeEnvelopes {
+    double presence, crossing, impact;
+};
+
+void chimeLane(ChimeEnvelopes& e, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
 {
-    s.presenceEnvelope += k.kPresence * (k.targets.presence - s.presenceEnvelope);
-    s.crossingEnvelope += k.kCrossing * (k.targets.crossing - s.crossingEnvelope);
-    s.impactEnvelope += k.kImpact * (k.targets.impact - s.impactEnvelope);
-    const double P = s.presenceEnvelope;
-    const double X = s.crossingEnvelope;
-    const double I = s.impactEnvelope;
+    e.presence += k.kPresence * (k.targets.presence - e.presence);
+    e.crossing += k.kCrossing * (k.targets.crossing - e.crossing);
+    e.impact += k.kImpact * (k.targets.impact - e.impact);
+    const double P = e.presence;
+    const double X = e.crossing;
+    const double I = e.impact;
     lanes.audible.v[j] = (P > 0.0001) || (X > 0.0001) || (I > 0.0001) ? 1.0 : 0.0;
     lanes.presence.v[j] = P;
     lanes.crossing.v[j] = X;
@@ -301,6 +305,11 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     GlowwormSteps glowwormSteps(st.glowworm, glowwormBlock, r);
     AnomalySteps anomalySteps(st.anomaly, r);
     int spatialIndex[chunkFrames];
+    // The frame loop's running sums, held apart from the state for the block:
+    // stores into the lanes could otherwise alias them, and each frame would
+    // wait for the last one's store to come back.
+    NoiseState noise = st.noise;
+    ChimeEnvelopes chime{st.chime.presenceEnvelope, st.chime.crossingEnvelope, st.chime.impactEnvelope};
 
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
         const int count = static_cast<int>(std::min<std::int64_t>(chunkFrames, n - first));
@@ -322,13 +331,13 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.gateWave.v[j] = st.gates.wave;
             in.gateAnomaly.v[j] = st.gates.anomaly;
             in.gateGlowworm.v[j] = st.gates.glowworm;
-            noiseFrame(st.noise, noiseAlpha);
-            in.noiseL.v[j] = st.noise.filteredNoiseL;
-            in.noiseR.v[j] = st.noise.filteredNoiseR;
+            noiseFrame(noise, noiseAlpha);
+            in.noiseL.v[j] = noise.filteredNoiseL;
+            in.noiseR.v[j] = noise.filteredNoiseR;
 
-            anomalyLane(st.anomaly, anomalySteps, st.noise.noiseState, r, F, in.anomaly, j);
-            glowwormLane(st.glowworm, glowwormSteps, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
-            chimeLane(st.chime, chimeBlock, in.chime, j);
+            anomalyLane(st.anomaly, anomalySteps, noise.noiseState, r, F, in.anomaly, j);
+            glowwormLane(st.glowworm, glowwormSteps, noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
+            chimeLane(chime, chimeBlock, in.chime, j);
 
             const int w = st.spatialDelayIndex;
             spatialIndex[j] = w;
@@ -399,6 +408,10 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     }
 
     scatterSteadyPhases(phases, st);
+    st.noise = noise;
+    st.chime.presenceEnvelope = chime.presence;
+    st.chime.crossingEnvelope = chime.crossing;
+    st.chime.impactEnvelope = chime.impact;
     silenceNonFiniteVoices(st);
     publishMeters(n, r);
     reportSilence();
