@@ -23,7 +23,7 @@ struct alignas(32) FrameLanes {
 };
 
 // The phases that turn every frame whatever happens (or hold while frozen),
-// side by side, so the kernel advances four of them per instruction.
+// side by side, so the kernel advances several of them per instruction.
 struct Steady {
     enum : int {
         reactor40, reactor80, reactor120, reactor200, reactor320,
@@ -98,7 +98,7 @@ struct ChunkOutput {
 
 struct ChunkKernel {
     const char* name;
-    // Lays out the next chunkFrames frames of every steady phase in `in.phases` and
+    // Lays out the chunk's frames of every steady phase in `in.phases` and
     // moves `phases` on by `count` frames.
     void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
