@@ -1,22 +1,46 @@
 #pragma once
 
 // The render's per-frame arithmetic for the steady voices and the master,
-// four frames at a time. The render cycle walks the phases, the gates, the
-// noise and the events frame by frame (cheap, and order-dependent), lays out
-// four frames of them here, and hands the sines, saturations and mixing to
-// a kernel compiled for the CPU at hand. Every kernel computes each lane
-// with the same IEEE operations as every other, so all give the same bits.
+// eight frames at a time. The render cycle walks the gates, the noise and the
+// events frame by frame (cheap, and order-dependent), lays out eight frames of
+// them here, and hands the steady phases, sines, saturations and mixing to a
+// kernel compiled for the CPU at hand. Every kernel computes each lane with
+// the same IEEE operations as every other, so all give the same bits.
 namespace slm::synth {
 
-inline constexpr int chunkFrames = 4;
+inline constexpr int chunkFrames = 8;
 
-// The shortest delay tap (the field's 4 frames) must reach back before the
-// chunk, whose own dry values are written only after the kernel has run.
+// The delay lines are written only after the kernel has run. Every tap but
+// the field's 4-frame one reaches back before the chunk; for that one, the
+// kernel takes the second half of the chunk's taps from the first half's dry
+// values.
 inline constexpr int shortestSpatialTap = 4;
-static_assert(chunkFrames <= shortestSpatialTap);
+inline constexpr int nextShortestSpatialTap = 9; // the wave's left
+static_assert(chunkFrames == 2 * shortestSpatialTap && chunkFrames <= nextShortestSpatialTap);
 
 struct alignas(32) FrameLanes {
     double v[chunkFrames];
+};
+
+// The phases that turn every frame whatever happens (or hold while frozen),
+// side by side, so the kernel advances several of them per instruction.
+struct Steady {
+    enum : int {
+        reactor40, reactor80, reactor120, reactor200, reactor320,
+        fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion,
+        waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer,
+        filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath,
+        chimeSub, chimeBody, chimeRing, chimeAir,
+        count,
+        padded = (count + 3) / 4 * 4
+    };
+};
+
+// Each phase and its step per frame (0 for one held by the freeze). The
+// spare slots stay at zero.
+struct alignas(32) SteadyPhases {
+    double value[Steady::padded];
+    double step[Steady::padded];
 };
 
 // Modulators, lane by lane.
@@ -46,7 +70,6 @@ struct AnomalyLanes {
 struct ChimeLanes {
     FrameLanes audible; // 1 where an envelope is still above its threshold
     FrameLanes presence, crossing, impact;
-    FrameLanes sub, body, ring, air;
 };
 
 struct ChunkInput {
@@ -54,11 +77,9 @@ struct ChunkInput {
     GlowwormLanes glowworm;
     AnomalyLanes anomaly;
     ChimeLanes chime;
-    FrameLanes reactor40, reactor80, reactor120, reactor200, reactor320;
-    FrameLanes fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion, fieldTapL, fieldTapR;
-    FrameLanes waveA, waveB, waveC, waveD, waveE, waveMotion, waveTide, waveShimmer, waveTapL, waveTapR;
+    FrameLanes phases[Steady::padded]; // indexed by Steady
+    FrameLanes fieldTapL, fieldTapR, waveTapL, waveTapR;
     FrameLanes noiseL, noiseR;
-    FrameLanes filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion, filamentBreath;
     FrameLanes gateReactor, gateField, gateWave, gateAnomaly, gateGlowworm;
     FrameLanes startupGain, transportGain;
     // Block constants.
@@ -77,6 +98,9 @@ struct ChunkOutput {
 
 struct ChunkKernel {
     const char* name;
+    // Lays out the chunk's frames of every steady phase in `in.phases` and
+    // moves `phases` on by `count` frames.
+    void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
 };
 

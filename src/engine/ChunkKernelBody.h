@@ -19,35 +19,44 @@
 namespace {
 
 using namespace slm::synth;
-using V = Doubles<chunkFrames>;
+
+// A kernel's unit is `kernelWidth` frames (set by its translation unit): a
+// chunk is worked through in chunkFrames / kernelWidth parts, H = 0, 1, ...
+static_assert(chunkFrames % kernelWidth == 0);
+using V = Doubles<kernelWidth>;
 
 constexpr double pi = std::numbers::pi;
 constexpr double twoPi = 2.0 * std::numbers::pi;
 
+template <int H>
 [[gnu::always_inline]] inline V load(const FrameLanes& lanes)
 {
     V v;
-    std::memcpy(&v, lanes.v, sizeof v);
+    std::memcpy(&v, lanes.v + H * kernelWidth, sizeof v);
     return v;
 }
 
-[[gnu::always_inline]] inline void store(FrameLanes& lanes, V v) { std::memcpy(lanes.v, &v, sizeof v); }
+template <int H>
+[[gnu::always_inline]] inline void store(FrameLanes& lanes, V v)
+{
+    std::memcpy(lanes.v + H * kernelWidth, &v, sizeof v);
+}
 
 // Correctly rounded in every lane, as std::sqrt.
 [[gnu::always_inline]] inline V squareRoot(V x)
 {
 #if defined(__AVX__)
-    __m256d packed;
-    std::memcpy(&packed, &x, sizeof x);
-    packed = _mm256_sqrt_pd(packed);
-    std::memcpy(&x, &packed, sizeof x);
+    __m256d packed[sizeof(V) / 32];
+    std::memcpy(packed, &x, sizeof x);
+    for (auto& p : packed)
+        p = _mm256_sqrt_pd(p);
 #else
-    __m128d halves[2];
-    std::memcpy(halves, &x, sizeof x);
-    halves[0] = _mm_sqrt_pd(halves[0]);
-    halves[1] = _mm_sqrt_pd(halves[1]);
-    std::memcpy(&x, halves, sizeof x);
+    __m128d packed[sizeof(V) / 16];
+    std::memcpy(packed, &x, sizeof x);
+    for (auto& p : packed)
+        p = _mm_sqrt_pd(p);
 #endif
+    std::memcpy(&x, packed, sizeof x);
     return x;
 }
 
@@ -59,7 +68,79 @@ constexpr double twoPi = 2.0 * std::numbers::pi;
     return select(v < lo, splat<V>(lo), select(hi < v, splat<V>(hi), v));
 }
 
-[[gnu::always_inline]] inline MaskOf<V> sounding(const FrameLanes& active) { return load(active) > 0.5; }
+template <int H>
+[[gnu::always_inline]] inline V phase(const ChunkInput& in, int which)
+{
+    return load<H>(in.phases[which]);
+}
+
+template <int H>
+[[gnu::always_inline]] inline MaskOf<V> sounding(const FrameLanes& active)
+{
+    return load<H>(active) > 0.5;
+}
+
+// The scalar add-and-wrap of advancePhase, lane by lane.
+template <class P>
+[[gnu::always_inline]] inline P advanced(P x, P step)
+{
+    x = x + step;
+    return select(x >= twoPi, x - twoPi, x);
+}
+
+template <class P>
+[[gnu::always_inline]] inline void put(FrameLanes& lanes, int first, P v)
+{
+    std::memcpy(lanes.v + first, &v, sizeof v);
+}
+
+// Advances a group of phases and lays out their next chunkFrames frames;
+// the group moves on by `count` frames (fewer only at the end of a block).
+// AVX2 takes four phases at a time, SSE2 two, each turned by shuffles so
+// that every phase gets its own frames.
+void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
+{
+#if defined(__AVX__)
+    using P = Doubles<4>;
+    constexpr int width = 4;
+#else
+    using P = Doubles<2>;
+    constexpr int width = 2;
+#endif
+    static_assert(chunkFrames % width == 0 && Steady::padded % width == 0);
+    for (int i = 0; i < Steady::padded; i += width) {
+        P step;
+        P rows[chunkFrames + 1];
+        std::memcpy(&rows[0], phases.value + i, sizeof(P));
+        std::memcpy(&step, phases.step + i, sizeof step);
+        for (int j = 0; j < chunkFrames; ++j)
+            rows[j + 1] = advanced(rows[j], step);
+        P next = rows[chunkFrames];
+        if (count != chunkFrames) {
+            next = rows[0];
+            for (int j = 0; j < count; ++j)
+                next = advanced(next, step);
+        }
+        std::memcpy(phases.value + i, &next, sizeof next);
+        for (int f = 0; f < chunkFrames; f += width) {
+            const P* r = rows + f;
+            FrameLanes* lanes = in.phases + i;
+#if defined(__AVX__)
+            const P t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 2, 6);
+            const P t1 = __builtin_shufflevector(r[0], r[1], 1, 5, 3, 7);
+            const P t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 2, 6);
+            const P t3 = __builtin_shufflevector(r[2], r[3], 1, 5, 3, 7);
+            put(lanes[0], f, __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+            put(lanes[1], f, __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+            put(lanes[2], f, __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+            put(lanes[3], f, __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+#else
+            put(lanes[0], f, __builtin_shufflevector(r[0], r[1], 0, 2));
+            put(lanes[1], f, __builtin_shufflevector(r[0], r[1], 1, 3));
+#endif
+        }
+    }
+}
 
 // The expressions below keep the voices' own order of operations, term for
 // term, so the render sounds as it did before it was split into chunks.
@@ -68,99 +149,115 @@ struct Stereo {
     V L, R;
 };
 
+template <int H>
 V reactorLanes(const ChunkInput& in)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = sineLanes(load(in.reactor40)) + 0.42 * sineLanes(load(in.reactor80))
-        + 0.24 * sineLanes(load(in.reactor120)) + 0.11 * sineLanes(load(in.reactor200))
-        + 0.045 * sineLanes(load(in.reactor320));
-    const V longForm = 0.93 + 0.11 * load(m.LA) - 0.03 * load(m.LC);
-    const V drift = 0.92 + 0.08 * (load(m.DR) + 1.0) / 2.0;
-    const V breath = 0.82 + 0.18 * (load(m.BR) + 1.0) / 2.0;
-    const V macro = 0.82 + 0.2 * load(m.M1) + 0.08 * load(m.M3);
+    const V tone = sineLanes(phase<H>(in, Steady::reactor40)) + 0.42 * sineLanes(phase<H>(in, Steady::reactor80))
+        + 0.24 * sineLanes(phase<H>(in, Steady::reactor120)) + 0.11 * sineLanes(phase<H>(in, Steady::reactor200))
+        + 0.045 * sineLanes(phase<H>(in, Steady::reactor320));
+    const V longForm = 0.93 + 0.11 * load<H>(m.LA) - 0.03 * load<H>(m.LC);
+    const V drift = 0.92 + 0.08 * (load<H>(m.DR) + 1.0) / 2.0;
+    const V breath = 0.82 + 0.18 * (load<H>(m.BR) + 1.0) / 2.0;
+    const V macro = 0.82 + 0.2 * load<H>(m.M1) + 0.08 * load<H>(m.M3);
     return longForm * drift * breath * macro * in.reactorLevel * tone;
 }
 
+template <int H>
 void fieldLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = 0.72 * sineLanes(load(in.fieldA)) + 0.38 * sineLanes(load(in.fieldB))
-        + 0.24 * sineLanes(load(in.fieldC)) + 0.12 * sineLanes(load(in.fieldD));
-    const V longForm = 0.92 + 0.14 * load(m.LB);
-    const V pulse = 0.58 + 0.42 * (sineLanes(load(in.fieldPulse)) + 1.0) / 2.0;
-    const V macro = 0.68 + 0.3 * (1.0 - load(m.M1)) + 0.2 * load(m.M2);
+    const V tone = 0.72 * sineLanes(phase<H>(in, Steady::fieldA)) + 0.38 * sineLanes(phase<H>(in, Steady::fieldB))
+        + 0.24 * sineLanes(phase<H>(in, Steady::fieldC)) + 0.12 * sineLanes(phase<H>(in, Steady::fieldD));
+    const V longForm = 0.92 + 0.14 * load<H>(m.LB);
+    const V pulse = 0.58 + 0.42 * (sineLanes(phase<H>(in, Steady::fieldPulse)) + 1.0) / 2.0;
+    const V macro = 0.68 + 0.3 * (1.0 - load<H>(m.M1)) + 0.2 * load<H>(m.M2);
     const V mono = longForm * pulse * macro * in.fieldLevel * tone;
 
-    const V p = 0.72 * sineLanes(load(in.fieldMotion));
+    const V p = 0.72 * sineLanes(phase<H>(in, Steady::fieldMotion));
     const V dryL = mono * squareRoot((1.0 - p) / 2.0);
     const V dryR = mono * squareRoot((1.0 + p) / 2.0);
-    store(out.fieldDryL, dryL);
-    store(out.fieldDryR, dryR);
-    result = {0.74 * dryL + 0.26 * load(in.fieldTapL), 0.68 * dryR + 0.32 * load(in.fieldTapR)};
+    store<H>(out.fieldDryL, dryL);
+    store<H>(out.fieldDryR, dryR);
+    // The left tap's second half is this chunk's own first half.
+    V tapL;
+    if constexpr (kernelWidth == chunkFrames)
+    {
+        tapL = load<H>(in.fieldTapL);
+        std::memcpy(reinterpret_cast<double*>(&tapL) + shortestSpatialTap, &dryL, shortestSpatialTap * sizeof(double));
+    }
+    else if constexpr (H * kernelWidth < shortestSpatialTap)
+        tapL = load<H>(in.fieldTapL);
+    else
+        tapL = load<H - shortestSpatialTap / kernelWidth>(out.fieldDryL);
+    result = {0.74 * dryL + 0.26 * tapL, 0.68 * dryR + 0.32 * load<H>(in.fieldTapR)};
 }
 
+template <int H>
 void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V a = load(in.waveA);
-    const V b = load(in.waveB);
-    const V c = load(in.waveC);
-    const V d = load(in.waveD);
-    const V e = load(in.waveE);
+    const V a = phase<H>(in, Steady::waveA);
+    const V b = phase<H>(in, Steady::waveB);
+    const V c = phase<H>(in, Steady::waveC);
+    const V d = phase<H>(in, Steady::waveD);
+    const V e = phase<H>(in, Steady::waveE);
     const V toneL = 0.28 * sineLanes(a) + 0.21 * sineLanes(b) + 0.15 * sineLanes(c) + 0.1 * sineLanes(d)
-        + 0.055 * sineLanes(e) + 0.15 * load(in.noiseL);
+        + 0.055 * sineLanes(e) + 0.15 * load<H>(in.noiseL);
     const V toneR = 0.24 * sineLanes(a + 0.41) + 0.19 * sineLanes(b + 0.77) + 0.17 * sineLanes(c + 1.1)
-        + 0.09 * sineLanes(d + 1.57) + 0.06 * sineLanes(e + 2.03) + 0.15 * load(in.noiseR);
+        + 0.09 * sineLanes(d + 1.57) + 0.06 * sineLanes(e + 2.03) + 0.15 * load<H>(in.noiseR);
 
-    const V longForm = 0.86 + 0.26 * load(m.LC);
-    const V shimmer = 0.72 + 0.28 * (sineLanes(load(in.waveShimmer)) + 1.0) / 2.0;
-    const V tide = 0.18 + 0.82 * (sineLanes(load(in.waveTide)) + 1.0) / 2.0;
-    const V macro = 0.42 + 0.38 * load(m.M1) + 0.28 * load(m.M2) + 0.18 * load(m.M3);
+    const V longForm = 0.86 + 0.26 * load<H>(m.LC);
+    const V shimmer = 0.72 + 0.28 * (sineLanes(phase<H>(in, Steady::waveShimmer)) + 1.0) / 2.0;
+    const V tide = 0.18 + 0.82 * (sineLanes(phase<H>(in, Steady::waveTide)) + 1.0) / 2.0;
+    const V macro = 0.42 + 0.38 * load<H>(m.M1) + 0.28 * load<H>(m.M2) + 0.18 * load<H>(m.M3);
     const V C = longForm * shimmer * tide * macro * in.waveLevel;
 
-    const V motion = sineLanes(load(in.waveMotion));
+    const V motion = sineLanes(phase<H>(in, Steady::waveMotion));
     const V dryL = C * (0.72 + 0.28 * (1.0 - motion) / 2.0) * toneL;
     const V dryR = C * (0.72 + 0.28 * (1.0 + motion) / 2.0) * toneR;
-    store(out.waveDryL, dryL);
-    store(out.waveDryR, dryR);
-    const V tapL = load(in.waveTapL);
-    const V tapR = load(in.waveTapR);
+    store<H>(out.waveDryL, dryL);
+    store<H>(out.waveDryR, dryR);
+    const V tapL = load<H>(in.waveTapL);
+    const V tapR = load<H>(in.waveTapR);
     result = {0.72 * dryL + 0.19 * tapL - 0.09 * tapR, 0.72 * dryR + 0.19 * tapR - 0.09 * tapL};
 }
 
+template <int H>
 Stereo filamentLanes(const ChunkInput& in)
 {
-    const V fb = load(in.filamentBreath);
+    const V fb = phase<H>(in, Steady::filamentBreath);
     const V breathSine = sineLanes(fb);
     const V burstSine = sineLanes(2.37 * fb + 0.91);
-    const V a = sineLanes(load(in.filamentA));
-    const V b = sineLanes(load(in.filamentB) + 0.41);
-    const V c = sineLanes(load(in.filamentC) + 1.17);
-    const V d = sineLanes(load(in.filamentD) + 0.73);
-    const V e = sineLanes(load(in.filamentE) + 1.61);
-    const V f = sineLanes(load(in.filamentF) + 2.27);
+    const V a = sineLanes(phase<H>(in, Steady::filamentA));
+    const V b = sineLanes(phase<H>(in, Steady::filamentB) + 0.41);
+    const V c = sineLanes(phase<H>(in, Steady::filamentC) + 1.17);
+    const V d = sineLanes(phase<H>(in, Steady::filamentD) + 0.73);
+    const V e = sineLanes(phase<H>(in, Steady::filamentE) + 1.61);
+    const V f = sineLanes(phase<H>(in, Steady::filamentF) + 2.27);
     const V sideL = sineLanes(0.47 * fb);
     const V sideR = sineLanes(0.53 * fb + 1.2);
     const V breath = (breathSine + 1.0) / 2.0;
     // max(burstSine, 0) as std::max has it: a NaN stays.
     const V burst = wholePower<7>(select(burstSine < 0.0, V{}, burstSine));
     const V low = (0.22 + 0.78 * breath) * (0.34 * a + 0.27 * b + 0.2 * c);
-    const V high = (burst + 0.35) * in.filamentBrightness * (0.9 + 0.18 * load(in.m.LD))
+    const V high = (burst + 0.35) * in.filamentBrightness * (0.9 + 0.18 * load<H>(in.m.LD))
         * (0.13 * d + 0.085 * e + 0.05 * f);
     const V filament = in.filamentLevel * (low + high);
 
-    const V p = 0.86 * sineLanes(load(in.filamentMotion));
+    const V p = 0.86 * sineLanes(phase<H>(in, Steady::filamentMotion));
     return {(0.94 + 0.06 * sideL) * squareRoot((1.0 - p) / 2.0) * filament,
             (0.94 + 0.06 * sideR) * squareRoot((1.0 + p) / 2.0) * filament};
 }
 
+template <int H>
 Stereo glowwormLanes(const ChunkInput& in)
 {
     const GlowwormLanes& s = in.glowworm;
     const GlowwormConstants& k = in.glowwormBlock;
-    const V n = load(s.index);
-    const V P = load(s.pulse);
-    const V p = n / load(s.duration);
+    const V n = load<H>(s.index);
+    const V P = load<H>(s.pulse);
+    const V p = n / load<H>(s.duration);
 
     const V attack = minimum(p / 0.12, 1.0);
     const V release = select(p < k.releaseStart, splat<V>(1.0),
@@ -172,11 +269,11 @@ Stereo glowwormLanes(const ChunkInput& in)
     const V trailEnvelope =
         k.trailGain * clamped((p - 0.045) / 0.14, 0.0, 1.0) * powerLanes(maximum(1.0 - p, 0.0), 0.48);
 
-    const V h = load(s.head);
-    const V b1 = load(s.bodyA);
-    const V b2 = load(s.bodyB);
-    const V t1 = load(s.trailA);
-    const V t2 = load(s.trailB);
+    const V h = load<H>(s.head);
+    const V b1 = load<H>(s.bodyA);
+    const V b2 = load<H>(s.bodyB);
+    const V t1 = load<H>(s.trailA);
+    const V t2 = load<H>(s.trailB);
     const V w = sineLanes(P);
     const V chirpSine = sineLanes(1.51 * h + 0.83);
     const V tremoloSine = sineLanes(0.91 * P);
@@ -197,54 +294,56 @@ Stereo glowwormLanes(const ChunkInput& in)
     const V body = 0.62 * body1 + k.bodyDriveMix * tanhLanes(1.8 * body2 + 0.65 * body3);
 
     const V fadeIn = sineLanes(minimum(n / k.edgeFade, 1.0) * pi / 2.0);
-    const V fadeOut = sineLanes(minimum(load(s.remaining) / k.edgeFade, 1.0) * pi / 2.0);
+    const V fadeOut = sineLanes(minimum(load<H>(s.remaining) / k.edgeFade, 1.0) * pi / 2.0);
 
     const V mix = chirp + trail * trailEnvelope + body * bodyEnvelope + head * (0.7 + 0.3 * w) * headEnvelope;
-    const V voice = tanhLanes(1.15 * (0.92 + 0.06 * load(in.m.LA) + 0.08 * load(in.m.LC)) * tremolo * k.activityGain
-                              * load(s.intensity) * k.level * fadeIn * fadeOut * mix);
+    const V voice = tanhLanes(1.15 * (0.92 + 0.06 * load<H>(in.m.LA) + 0.08 * load<H>(in.m.LC)) * tremolo * k.activityGain
+                              * load<H>(s.intensity) * k.level * fadeIn * fadeOut * mix);
 
-    const V position = clamped(k.panStartWeight * load(s.panStart)
-                                   + k.panTravelWeight * (2.0 * p - 1.0) * load(s.direction),
+    const V position = clamped(k.panStartWeight * load<H>(s.panStart)
+                                   + k.panTravelWeight * (2.0 * p - 1.0) * load<H>(s.direction),
                                -0.98, 0.98);
-    const auto active = sounding(s.active);
+    const auto active = sounding<H>(s.active);
     return {select(active, k.masterGain * squareRoot((1.0 - position) / 2.0) * voice, V{}),
             select(active, k.masterGain * squareRoot((1.0 + position) / 2.0) * voice, V{})};
 }
 
+template <int H>
 Stereo anomalyLanes(const ChunkInput& in)
 {
     const AnomalyLanes& s = in.anomaly;
-    const V t = load(s.index) / load(s.duration);
+    const V t = load<H>(s.index) / load<H>(s.duration);
     const V e = powerLanes(maximum(sineLanes(pi * t), 0.0), 1.7);
-    const V flutter = 0.78 + 0.22 * (sineLanes(load(s.flutter)) + 1.0) / 2.0;
-    const V a = sineLanes(load(s.phaseA));
-    const V b = sineLanes(load(s.phaseB) + 0.37);
-    const V c = sineLanes(load(s.phaseC) + 1.08);
-    const V p = sineLanes(twoPi * 0.72 * t + load(s.panBias));
-    const V g = (0.9 + 0.22 * load(in.m.LB) * load(in.m.LD)) * flutter * e * load(s.intensity) * in.anomalyLevel
+    const V flutter = 0.78 + 0.22 * (sineLanes(load<H>(s.flutter)) + 1.0) / 2.0;
+    const V a = sineLanes(load<H>(s.phaseA));
+    const V b = sineLanes(load<H>(s.phaseB) + 0.37);
+    const V c = sineLanes(load<H>(s.phaseC) + 1.08);
+    const V p = sineLanes(twoPi * 0.72 * t + load<H>(s.panBias));
+    const V g = (0.9 + 0.22 * load<H>(in.m.LB) * load<H>(in.m.LD)) * flutter * e * load<H>(s.intensity) * in.anomalyLevel
         * (0.54 * a + 0.30 * b + 0.16 * c);
-    const auto active = sounding(s.active);
+    const auto active = sounding<H>(s.active);
     return {select(active, squareRoot((1.0 - 0.82 * p) / 2.0) * g, V{}),
             select(active, squareRoot((1.0 + 0.82 * p) / 2.0) * g, V{})};
 }
 
+template <int H>
 Stereo chimeLanes(const ChunkInput& in)
 {
     const ChimeLanes& s = in.chime;
-    const V P = load(s.presence);
-    const V X = load(s.crossing);
-    const V I = load(s.impact);
-    const V sub = load(s.sub);
-    const V body = load(s.body);
-    const V ring = load(s.ring);
-    const V air = load(s.air);
+    const V P = load<H>(s.presence);
+    const V X = load<H>(s.crossing);
+    const V I = load<H>(s.impact);
+    const V sub = phase<H>(in, Steady::chimeSub);
+    const V body = phase<H>(in, Steady::chimeBody);
+    const V ring = phase<H>(in, Steady::chimeRing);
+    const V air = phase<H>(in, Steady::chimeAir);
     const V sub1 = sineLanes(sub);
     const V sub2 = sineLanes(0.502 * sub + 0.73);
     const V body1 = sineLanes(body + 0.21);
     const V body2 = sineLanes(0.503 * body + 1.11);
     const V hr = sineLanes(ring + 0.64);
     const V ha = sineLanes(air + 1.37);
-    const V breathSine = sineLanes(0.31 * load(in.filamentBreath));
+    const V breathSine = sineLanes(0.31 * phase<H>(in, Steady::filamentBreath));
     const V strikeBody = sineLanes(1.003 * body);
     const V strikeRing = sineLanes(0.997 * ring);
     const V strikeAir = sineLanes(1.009 * air);
@@ -255,8 +354,8 @@ Stereo chimeLanes(const ChunkInput& in)
     const V x =
         tanhLanes(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 
-    const V p = sineLanes(1.37 * load(in.filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
-    const auto audible = sounding(s.audible);
+    const V p = sineLanes(1.37 * phase<H>(in, Steady::filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
+    const auto audible = sounding<H>(s.audible);
     return {select(audible, 0.7 * x * squareRoot((1.0 - p) / 2.0), V{}),
             select(audible, 0.7 * x * squareRoot((1.0 + p) / 2.0), V{})};
 }
@@ -264,25 +363,26 @@ Stereo chimeLanes(const ChunkInput& in)
 // A NaN frame, before its voice is reset at the end of the block, plays as silence.
 [[gnu::always_inline]] inline V playable(V x) { return select(x == x, x, V{}); }
 
-void voiceLanes(const ChunkInput& in, ChunkOutput& out)
+template <int H>
+void voicePart(const ChunkInput& in, ChunkOutput& out)
 {
     Stereo field, wave;
-    fieldLanes(in, out, field);
-    waveLanes(in, out, wave);
-    const Stereo filament = filamentLanes(in);
-    const V reactorBus = reactorLanes(in) * load(in.gateReactor);
+    fieldLanes<H>(in, out, field);
+    waveLanes<H>(in, out, wave);
+    const Stereo filament = filamentLanes<H>(in);
+    const V reactorBus = reactorLanes<H>(in) * load<H>(in.gateReactor);
 
-    const V gateField = load(in.gateField);
-    const V gateWave = load(in.gateWave);
-    const V gateAnomaly = load(in.gateAnomaly);
-    const V gateGlowworm = load(in.gateGlowworm);
+    const V gateField = load<H>(in.gateField);
+    const V gateWave = load<H>(in.gateWave);
+    const V gateAnomaly = load<H>(in.gateAnomaly);
+    const V gateGlowworm = load<H>(in.gateGlowworm);
     const V fieldL = field.L * gateField;
     const V fieldR = field.R * gateField;
     const V waveL = (wave.L + filament.L) * gateWave;
     const V waveR = (wave.R + filament.R) * gateWave;
-    const Stereo anomaly = in.anomalySounds ? anomalyLanes(in) : Stereo{};
-    const Stereo glowworm = in.glowwormSounds ? glowwormLanes(in) : Stereo{};
-    const Stereo chime = in.chimeSounds ? chimeLanes(in) : Stereo{};
+    const Stereo anomaly = in.anomalySounds ? anomalyLanes<H>(in) : Stereo{};
+    const Stereo glowworm = in.glowwormSounds ? glowwormLanes<H>(in) : Stereo{};
+    const Stereo chime = in.chimeSounds ? chimeLanes<H>(in) : Stereo{};
     const V anomalyL = anomaly.L * gateAnomaly;
     const V anomalyR = anomaly.R * gateAnomaly;
     const V glowwormL = (glowworm.L + chime.L) * gateGlowworm;
@@ -290,23 +390,30 @@ void voiceLanes(const ChunkInput& in, ChunkOutput& out)
 
     // Two-stage master: the glowworm bus joins after the first saturation,
     // so the drive does not apply to it. |out| never exceeds 1.
-    const V drive = 0.88 + 0.12 * (load(in.m.MD) + 1.0) / 2.0;
+    const V drive = 0.88 + 0.12 * (load<H>(in.m.MD) + 1.0) / 2.0;
     const V innerL = tanhLanes(drive * (reactorBus + fieldL + waveL + anomalyL));
     const V innerR = tanhLanes(drive * (reactorBus + fieldR + waveR + anomalyR));
-    const V g = load(in.startupGain);
-    const V t = load(in.transportGain);
-    store(out.outL, playable(tanhLanes(0.92 * (innerL + glowwormL)) * g * t));
-    store(out.outR, playable(tanhLanes(0.92 * (innerR + glowwormR)) * g * t));
+    const V g = load<H>(in.startupGain);
+    const V t = load<H>(in.transportGain);
+    store<H>(out.outL, playable(tanhLanes(0.92 * (innerL + glowwormL)) * g * t));
+    store<H>(out.outR, playable(tanhLanes(0.92 * (innerR + glowwormR)) * g * t));
 
-    store(out.reactorBus, reactorBus);
-    store(out.fieldL, fieldL);
-    store(out.fieldR, fieldR);
-    store(out.waveL, waveL);
-    store(out.waveR, waveR);
-    store(out.anomalyL, anomalyL);
-    store(out.anomalyR, anomalyR);
-    store(out.glowwormL, glowwormL);
-    store(out.glowwormR, glowwormR);
+    store<H>(out.reactorBus, reactorBus);
+    store<H>(out.fieldL, fieldL);
+    store<H>(out.fieldR, fieldR);
+    store<H>(out.waveL, waveL);
+    store<H>(out.waveR, waveR);
+    store<H>(out.anomalyL, anomalyL);
+    store<H>(out.anomalyR, anomalyR);
+    store<H>(out.glowwormL, glowwormL);
+    store<H>(out.glowwormR, glowwormR);
+}
+
+void voiceLanes(const ChunkInput& in, ChunkOutput& out)
+{
+    voicePart<0>(in, out);
+    if constexpr (kernelWidth < chunkFrames)
+        voicePart<1>(in, out);
 }
 
 } // namespace

@@ -71,10 +71,65 @@ public:
         }
     }
 
+    // A chunk's `frames` frames into the lanes: what next() gives frame by
+    // frame, with the pairs held in registers. A chunk in which the macro
+    // phase wraps (once every three minutes) goes frame by frame.
+    void chunk(ModulatorLanes& out, int frames, SlowModulatorState& s, const SlowModulatorIncrements& inc, bool frozen)
+    {
+        if (!frozen) {
+            SlowModulatorState after = s;
+            bool wraps = false;
+            for (int j = 0; j < frames; ++j) {
+                const double macro = after.macroPhase;
+                advanceSlowModulators(after, inc);
+                wraps |= after.macroPhase < macro;
+            }
+            if (wraps) {
+                for (int j = 0; j < frames; ++j)
+                    next(out, j, s, inc, false);
+                return;
+            }
+            s = after;
+        }
+        Two sines[pairs], cosines[pairs];
+        for (int i = 0; i < pairs; ++i) {
+            sines[i] = Two{m_sin[2 * i], m_sin[2 * i + 1]};
+            cosines[i] = Two{m_cos[2 * i], m_cos[2 * i + 1]};
+        }
+        for (int j = 0; j < frames; ++j) {
+            out.M1.v[j] = toUnit(sines[0][0]);
+            out.M2.v[j] = toUnit(sines[0][1]);
+            out.M3.v[j] = toUnit(sines[1][0]);
+            out.MD.v[j] = sines[1][1];
+            out.LA.v[j] = toUnit(sines[2][0]);
+            out.LB.v[j] = toUnit(sines[2][1]);
+            out.LC.v[j] = toUnit(sines[3][0]);
+            out.LD.v[j] = toUnit(sines[3][1]);
+            out.BR.v[j] = sines[4][0];
+            out.DR.v[j] = sines[4][1];
+            if (frozen)
+                continue;
+            for (int i = 0; i < pairs; ++i) {
+                const Two stepSin = {m_stepSin[2 * i], m_stepSin[2 * i + 1]};
+                const Two stepCos = {m_stepCos[2 * i], m_stepCos[2 * i + 1]};
+                const Two sine = sines[i] * stepCos + cosines[i] * stepSin;
+                cosines[i] = cosines[i] * stepCos - sines[i] * stepSin;
+                sines[i] = sine;
+            }
+        }
+        for (int i = 0; i < pairs; ++i) {
+            m_sin[2 * i] = sines[i][0];
+            m_sin[2 * i + 1] = sines[i][1];
+            m_cos[2 * i] = cosines[i][0];
+            m_cos[2 * i + 1] = cosines[i][1];
+        }
+    }
+
 private:
     static constexpr int count = 10;
     static constexpr int padded = 12;
     using Two = Doubles<2>; // one SSE2 register, the baseline this file is built for
+    static constexpr int pairs = count / 2; // the two spare lanes never reach a voice
 
     static void sinesAndCosines(const double (&x)[padded], double (&sines)[padded], double (&cosines)[padded])
     {

@@ -43,15 +43,31 @@ bool anyActive(const FrameLanes& active, int count)
     return any;
 }
 
+// A call's phase steps hold from its start to its end within a block: worked
+// out once, by the same expressions, instead of a division per phase per frame.
+struct GlowwormSteps {
+    double head, bodyA, bodyB, trailA, trailB;
+    GlowwormSteps(const GlowwormState& s, const GlowwormBlock& k, double rate)
+        : head(k.headPitch * twoPi * s.headFrequency / rate)
+        , bodyA(twoPi * s.bodyFrequencyA / rate)
+        , bodyB(k.bodyBPitch * twoPi * s.bodyFrequencyB / rate)
+        , trailA(k.trailAPitch * twoPi * s.trailFrequencyA / rate)
+        , trailB(k.trailBPitch * twoPi * s.trailFrequencyB / rate)
+    {
+    }
+};
+
 // The frame-by-frame part of a glowworm call: scheduling, the call's own
 // phases and its end. What the frame sounds like is the kernel's work.
-void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool frozen, const GlowwormBlock& k,
-                  GlowwormLanes& lanes, int j)
+void glowwormLane(GlowwormState& s, GlowwormSteps& steps, std::uint64_t& random, double rate, bool frozen,
+                  const GlowwormBlock& k, GlowwormLanes& lanes, int j)
 {
     if (!s.active && !frozen) {
         --s.samplesUntilNext;
-        if (s.samplesUntilNext < 1)
+        if (s.samplesUntilNext < 1) {
             beginGlowworm(s, random, rate, k.A, k.B, k.T);
+            steps = GlowwormSteps(s, k, rate);
+        }
     }
     lanes.active.v[j] = s.active ? 1.0 : 0.0;
     if (!s.active)
@@ -71,24 +87,38 @@ void glowwormLane(GlowwormState& s, std::uint64_t& random, double rate, bool fro
     lanes.panStart.v[j] = s.panStart;
     lanes.direction.v[j] = s.direction;
 
-    advancePhase(s.headPhase, k.headPitch * twoPi * s.headFrequency / rate);
-    advancePhase(s.bodyPhaseA, twoPi * s.bodyFrequencyA / rate);
-    advancePhase(s.bodyPhaseB, k.bodyBPitch * twoPi * s.bodyFrequencyB / rate);
-    advancePhase(s.trailPhaseA, k.trailAPitch * twoPi * s.trailFrequencyA / rate);
-    advancePhase(s.trailPhaseB, k.trailBPitch * twoPi * s.trailFrequencyB / rate);
+    advancePhase(s.headPhase, steps.head);
+    advancePhase(s.bodyPhaseA, steps.bodyA);
+    advancePhase(s.bodyPhaseB, steps.bodyB);
+    advancePhase(s.trailPhaseA, steps.trailA);
+    advancePhase(s.trailPhaseB, steps.trailB);
     s.sampleIndex = n + 1;
     if (n + 1 >= D)
         endGlowworm(s, random, rate, k.A);
 }
 
+// An anomaly's partials glide: only the undetuned steps hold.
+struct AnomalySteps {
+    double a, b, c;
+    AnomalySteps(const AnomalyState& s, double rate)
+        : a(twoPi * s.frequencyA / rate)
+        , b(twoPi * s.frequencyB / rate)
+        , c(twoPi * s.frequencyC / rate)
+    {
+    }
+};
+
 // The same for an anomaly, whose partials glide with a slow detune: that
 // sine is needed here, for the phases of the next frame.
-void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool frozen, AnomalyLanes& lanes, int j)
+void anomalyLane(AnomalyState& s, AnomalySteps& steps, std::uint64_t& random, double rate, bool frozen,
+                 AnomalyLanes& lanes, int j)
 {
     if (!s.active && !frozen) {
         --s.samplesUntilNext;
-        if (s.samplesUntilNext < 1)
+        if (s.samplesUntilNext < 1) {
             beginAnomaly(s, random, rate);
+            steps = AnomalySteps(s, rate);
+        }
     }
     lanes.active.v[j] = s.active ? 1.0 : 0.0;
     if (!s.active)
@@ -105,30 +135,94 @@ void anomalyLane(AnomalyState& s, std::uint64_t& random, double rate, bool froze
     lanes.intensity.v[j] = s.intensity;
 
     const double m = 1.0 + 0.0045 * sine(0.63 * s.motionPhase);
-    advancePhase(s.phaseA, (twoPi * s.frequencyA / rate) * m);
-    advancePhase(s.phaseB, (twoPi * s.frequencyB / rate) * (2.0 - m));
-    advancePhase(s.phaseC, (twoPi * s.frequencyC / rate) * (1.0 + 0.55 * (m - 1.0)));
+    advancePhase(s.phaseA, steps.a * m);
+    advancePhase(s.phaseB, steps.b * (2.0 - m));
+    advancePhase(s.phaseC, steps.c * (1.0 + 0.55 * (m - 1.0)));
     s.sampleIndex = n + 1;
     if (n + 1 >= D)
         endAnomaly(s, random, rate);
 }
 
-void chimeLane(HalfMinuteChimeState& s, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
+struct ChimeEnvelopes {
+    double presence, crossing, impact;
+};
+
+void chimeLane(ChimeEnvelopes& e, const HalfMinuteChimeBlock& k, ChimeLanes& lanes, int j)
 {
-    s.presenceEnvelope += k.kPresence * (k.targets.presence - s.presenceEnvelope);
-    s.crossingEnvelope += k.kCrossing * (k.targets.crossing - s.crossingEnvelope);
-    s.impactEnvelope += k.kImpact * (k.targets.impact - s.impactEnvelope);
-    const double P = s.presenceEnvelope;
-    const double X = s.crossingEnvelope;
-    const double I = s.impactEnvelope;
+    e.presence += k.kPresence * (k.targets.presence - e.presence);
+    e.crossing += k.kCrossing * (k.targets.crossing - e.crossing);
+    e.impact += k.kImpact * (k.targets.impact - e.impact);
+    const double P = e.presence;
+    const double X = e.crossing;
+    const double I = e.impact;
     lanes.audible.v[j] = (P > 0.0001) || (X > 0.0001) || (I > 0.0001) ? 1.0 : 0.0;
     lanes.presence.v[j] = P;
     lanes.crossing.v[j] = X;
     lanes.impact.v[j] = I;
-    lanes.sub.v[j] = s.phaseSub;
-    lanes.body.v[j] = s.phaseBody;
-    lanes.ring.v[j] = s.phaseRing;
-    lanes.air.v[j] = s.phaseAir;
+}
+
+// The steady phases live side by side for the length of a block; the voices'
+// own fields hold them between blocks.
+void gatherSteadyPhases(const SynthesisState& st, SteadyPhases& p)
+{
+    const double values[Steady::count] = {
+        st.reactor.phase40,   st.reactor.phase80,     st.reactor.phase120,   st.reactor.phase200,
+        st.reactor.phase320,  st.field.phaseA,        st.field.phaseB,       st.field.phaseC,
+        st.field.phaseD,      st.field.pulsePhase,    st.field.motionPhase,  st.wave.phaseA,
+        st.wave.phaseB,       st.wave.phaseC,         st.wave.phaseD,        st.wave.phaseE,
+        st.wave.motionPhase,  st.wave.tidePhase,      st.wave.shimmerPhase,  st.filament.phaseA,
+        st.filament.phaseB,   st.filament.phaseC,     st.filament.phaseD,    st.filament.phaseE,
+        st.filament.phaseF,   st.filament.motionPhase, st.filament.breathPhase, st.chime.phaseSub,
+        st.chime.phaseBody,   st.chime.phaseRing,     st.chime.phaseAir};
+    std::copy(std::begin(values), std::end(values), p.value);
+}
+
+void scatterSteadyPhases(const SteadyPhases& p, SynthesisState& st)
+{
+    const double* v = p.value;
+    st.reactor = {v[Steady::reactor40], v[Steady::reactor80], v[Steady::reactor120], v[Steady::reactor200],
+                  v[Steady::reactor320]};
+    FieldState& fi = st.field;
+    fi.phaseA = v[Steady::fieldA];
+    fi.phaseB = v[Steady::fieldB];
+    fi.phaseC = v[Steady::fieldC];
+    fi.phaseD = v[Steady::fieldD];
+    fi.pulsePhase = v[Steady::fieldPulse];
+    fi.motionPhase = v[Steady::fieldMotion];
+    WaveState& wa = st.wave;
+    wa.phaseA = v[Steady::waveA];
+    wa.phaseB = v[Steady::waveB];
+    wa.phaseC = v[Steady::waveC];
+    wa.phaseD = v[Steady::waveD];
+    wa.phaseE = v[Steady::waveE];
+    wa.motionPhase = v[Steady::waveMotion];
+    wa.tidePhase = v[Steady::waveTide];
+    wa.shimmerPhase = v[Steady::waveShimmer];
+    st.filament = {v[Steady::filamentA], v[Steady::filamentB], v[Steady::filamentC],     v[Steady::filamentD],
+                   v[Steady::filamentE], v[Steady::filamentF], v[Steady::filamentMotion], v[Steady::filamentBreath]};
+    HalfMinuteChimeState& ch = st.chime;
+    ch.phaseSub = v[Steady::chimeSub];
+    ch.phaseBody = v[Steady::chimeBody];
+    ch.phaseRing = v[Steady::chimeRing];
+    ch.phaseAir = v[Steady::chimeAir];
+}
+
+// A held phase steps by zero: x + 0 is x, so it holds to the bit.
+void setSteadySteps(SteadyPhases& p, double rate, bool frozen)
+{
+    const ReactorIncrements re(rate);
+    const FieldIncrements fi(rate);
+    const WaveIncrements wa(rate);
+    const FilamentIncrements fl(rate);
+    const HalfMinuteChimeIncrements ch(rate);
+    const double turning = frozen ? 0.0 : 1.0;
+    const double steps[Steady::count] = {
+        re.p40,   re.p80,   re.p120,  re.p200,  re.p320,
+        fi.a,     fi.b,     fi.c,     fi.d,     turning * fi.pulse, turning * fi.motion,
+        wa.a,     wa.b,     wa.c,     wa.d,     wa.e,     turning * wa.motion, turning * wa.tide, turning * wa.shimmer,
+        fl.a,     fl.b,     fl.c,     fl.d,     fl.e,     fl.f,     fl.motion, turning * fl.breath,
+        ch.sub,   ch.body,  ch.ring,  ch.air};
+    std::copy(std::begin(steps), std::end(steps), p.step);
 }
 
 } // namespace
@@ -182,11 +276,6 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     const GlowwormBlock glowwormBlock(A, B, T, W, shaped.glowworm, shaped.glowwormMasterGain, r);
     const FilamentBlock filamentBlock(shaped.wave, shaped.anomaly, A, B);
     const double noiseAlpha = noiseSmoothing(r);
-    const ReactorIncrements reactorInc(r);
-    const FieldIncrements fieldInc(r);
-    const WaveIncrements waveInc(r);
-    const FilamentIncrements filamentInc(r);
-    const HalfMinuteChimeIncrements chimeInc(r);
     const SlowModulatorIncrements modulatorInc(r);
     const AnomalyIncrements anomalyInc(r);
 
@@ -210,15 +299,24 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     in.anomalyLevel = shaped.anomaly;
     in.chimeSpread = chimeBlock.targets.spread;
     in.glowwormBlock = glowwormConstants(glowwormBlock);
+    SteadyPhases& phases = m_chunk.phases;
+    gatherSteadyPhases(st, phases);
+    setSteadySteps(phases, r, F);
+    GlowwormSteps glowwormSteps(st.glowworm, glowwormBlock, r);
+    AnomalySteps anomalySteps(st.anomaly, r);
     int spatialIndex[chunkFrames];
+    // The frame loop's running sums, held apart from the state for the block:
+    // stores into the lanes could otherwise alias them, and each frame would
+    // wait for the last one's store to come back.
+    NoiseState noise = st.noise;
+    ChimeEnvelopes chime{st.chime.presenceEnvelope, st.chime.crossingEnvelope, st.chime.impactEnvelope};
 
     for (std::int64_t first = 0; first < n; first += chunkFrames) {
         const int count = static_cast<int>(std::min<std::int64_t>(chunkFrames, n - first));
 
         if (first % ModulatorRotation::anchorFrames == 0)
             modulators.anchor(st.modulators);
-        for (int j = 0; j < count; ++j)
-            modulators.next(in.m, j, st.modulators, modulatorInc, F);
+        modulators.chunk(in.m, count, st.modulators, modulatorInc, F);
 
         // Frame by frame, in the order the random stream and the events depend on.
         for (int j = 0; j < count; ++j) {
@@ -233,13 +331,13 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.gateWave.v[j] = st.gates.wave;
             in.gateAnomaly.v[j] = st.gates.anomaly;
             in.gateGlowworm.v[j] = st.gates.glowworm;
-            noiseFrame(st.noise, noiseAlpha);
-            in.noiseL.v[j] = st.noise.filteredNoiseL;
-            in.noiseR.v[j] = st.noise.filteredNoiseR;
+            noiseFrame(noise, noiseAlpha);
+            in.noiseL.v[j] = noise.filteredNoiseL;
+            in.noiseR.v[j] = noise.filteredNoiseR;
 
-            anomalyLane(st.anomaly, st.noise.noiseState, r, F, in.anomaly, j);
-            glowwormLane(st.glowworm, st.noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
-            chimeLane(st.chime, chimeBlock, in.chime, j);
+            anomalyLane(st.anomaly, anomalySteps, noise.noiseState, r, F, in.anomaly, j);
+            glowwormLane(st.glowworm, glowwormSteps, noise.noiseState, r, F, glowwormBlock, in.glowworm, j);
+            chimeLane(chime, chimeBlock, in.chime, j);
 
             const int w = st.spatialDelayIndex;
             spatialIndex[j] = w;
@@ -249,46 +347,10 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             in.waveTapR.v[j] = st.wave.delayR.tap(w, 23);
             st.spatialDelayIndex = nextSpatialIndex(w);
 
-            const ReactorState& re = st.reactor;
-            in.reactor40.v[j] = re.phase40;
-            in.reactor80.v[j] = re.phase80;
-            in.reactor120.v[j] = re.phase120;
-            in.reactor200.v[j] = re.phase200;
-            in.reactor320.v[j] = re.phase320;
-            const FieldState& fi = st.field;
-            in.fieldA.v[j] = fi.phaseA;
-            in.fieldB.v[j] = fi.phaseB;
-            in.fieldC.v[j] = fi.phaseC;
-            in.fieldD.v[j] = fi.phaseD;
-            in.fieldPulse.v[j] = fi.pulsePhase;
-            in.fieldMotion.v[j] = fi.motionPhase;
-            const WaveState& wa = st.wave;
-            in.waveA.v[j] = wa.phaseA;
-            in.waveB.v[j] = wa.phaseB;
-            in.waveC.v[j] = wa.phaseC;
-            in.waveD.v[j] = wa.phaseD;
-            in.waveE.v[j] = wa.phaseE;
-            in.waveMotion.v[j] = wa.motionPhase;
-            in.waveTide.v[j] = wa.tidePhase;
-            in.waveShimmer.v[j] = wa.shimmerPhase;
-            const FilamentState& fl = st.filament;
-            in.filamentA.v[j] = fl.phaseA;
-            in.filamentB.v[j] = fl.phaseB;
-            in.filamentC.v[j] = fl.phaseC;
-            in.filamentD.v[j] = fl.phaseD;
-            in.filamentE.v[j] = fl.phaseE;
-            in.filamentF.v[j] = fl.phaseF;
-            in.filamentMotion.v[j] = fl.motionPhase;
-            in.filamentBreath.v[j] = fl.breathPhase;
-
-            advanceReactor(st.reactor, reactorInc);
-            advanceField(st.field, fieldInc, F);
-            advanceWave(st.wave, waveInc, F);
-            advanceFilament(st.filament, filamentInc, F);
-            advanceHalfMinuteChime(st.chime, chimeInc);
             advanceAnomaly(st.anomaly, anomalyInc, F);
             advanceGlowwormPulse(st.glowworm, glowwormBlock);
         }
+        kernel.steadyPhases(phases, in, count);
         in.glowwormSounds = anyActive(in.glowworm.active, count);
         in.anomalySounds = anyActive(in.anomaly.active, count);
         in.chimeSounds = anyActive(in.chime.audible, count);
@@ -345,6 +407,11 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
         }
     }
 
+    scatterSteadyPhases(phases, st);
+    st.noise = noise;
+    st.chime.presenceEnvelope = chime.presence;
+    st.chime.crossingEnvelope = chime.crossing;
+    st.chime.impactEnvelope = chime.impact;
     silenceNonFiniteVoices(st);
     publishMeters(n, r);
     reportSilence();

@@ -61,6 +61,7 @@ private:
     // left there (zero at first): ordinary numbers, whose results are dropped.
     struct Chunk {
         slm::synth::ModulatorRotation modulators;
+        slm::synth::SteadyPhases phases{};
         slm::synth::ChunkInput in{};
         slm::synth::ChunkOutput out{};
     } m_chunk;

@@ -90,39 +90,43 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
 
             StereoFrame field[chunkFrames], wave[chunkFrames], filament[chunkFrames];
             StereoFrame glowworm[chunkFrames], anomaly[chunkFrames], chime[chunkFrames];
-            double reactor[chunkFrames];
+            double reactor[chunkFrames], fieldDryL[chunkFrames];
             for (int j = 0; j < chunkFrames; ++j) {
                 const Modulators m = modulatorsOf(randomModulators(d));
                 setLane(in.m, j, m);
 
                 const ReactorState re{d.phase(), d.phase(), d.phase(), d.phase(), d.phase()};
-                in.reactor40.v[j] = re.phase40;
-                in.reactor80.v[j] = re.phase80;
-                in.reactor120.v[j] = re.phase120;
-                in.reactor200.v[j] = re.phase200;
-                in.reactor320.v[j] = re.phase320;
+                in.phases[Steady::reactor40].v[j] = re.phase40;
+                in.phases[Steady::reactor80].v[j] = re.phase80;
+                in.phases[Steady::reactor120].v[j] = re.phase120;
+                in.phases[Steady::reactor200].v[j] = re.phase200;
+                in.phases[Steady::reactor320].v[j] = re.phase320;
                 reactor[j] = reactorFrame(re, m, in.reactorLevel) * (in.gateReactor.v[j] = d.unit());
 
                 FieldState fi;
-                fi.phaseA = in.fieldA.v[j] = d.phase();
-                fi.phaseB = in.fieldB.v[j] = d.phase();
-                fi.phaseC = in.fieldC.v[j] = d.phase();
-                fi.phaseD = in.fieldD.v[j] = d.phase();
-                fi.pulsePhase = in.fieldPulse.v[j] = d.phase();
-                fi.motionPhase = in.fieldMotion.v[j] = d.phase();
-                fi.delayL.samples[writeIndex - 4] = in.fieldTapL.v[j] = d.signedUnit();
+                fi.phaseA = in.phases[Steady::fieldA].v[j] = d.phase();
+                fi.phaseB = in.phases[Steady::fieldB].v[j] = d.phase();
+                fi.phaseC = in.phases[Steady::fieldC].v[j] = d.phase();
+                fi.phaseD = in.phases[Steady::fieldD].v[j] = d.phase();
+                fi.pulsePhase = in.phases[Steady::fieldPulse].v[j] = d.phase();
+                fi.motionPhase = in.phases[Steady::fieldMotion].v[j] = d.phase();
+                // Past the shortest tap the kernel reads this chunk's own dry values, whatever the lane holds.
+                in.fieldTapL.v[j] = d.signedUnit();
+                fi.delayL.samples[writeIndex - 4] =
+                    j < shortestSpatialTap ? in.fieldTapL.v[j] : fieldDryL[j - shortestSpatialTap];
                 fi.delayR.samples[writeIndex - 13] = in.fieldTapR.v[j] = d.signedUnit();
                 field[j] = fieldFrame(fi, m, in.fieldLevel, writeIndex);
+                fieldDryL[j] = fi.delayL.samples[writeIndex];
 
                 WaveState wa;
-                wa.phaseA = in.waveA.v[j] = d.phase();
-                wa.phaseB = in.waveB.v[j] = d.phase();
-                wa.phaseC = in.waveC.v[j] = d.phase();
-                wa.phaseD = in.waveD.v[j] = d.phase();
-                wa.phaseE = in.waveE.v[j] = d.phase();
-                wa.motionPhase = in.waveMotion.v[j] = d.phase();
-                wa.tidePhase = in.waveTide.v[j] = d.phase();
-                wa.shimmerPhase = in.waveShimmer.v[j] = d.phase();
+                wa.phaseA = in.phases[Steady::waveA].v[j] = d.phase();
+                wa.phaseB = in.phases[Steady::waveB].v[j] = d.phase();
+                wa.phaseC = in.phases[Steady::waveC].v[j] = d.phase();
+                wa.phaseD = in.phases[Steady::waveD].v[j] = d.phase();
+                wa.phaseE = in.phases[Steady::waveE].v[j] = d.phase();
+                wa.motionPhase = in.phases[Steady::waveMotion].v[j] = d.phase();
+                wa.tidePhase = in.phases[Steady::waveTide].v[j] = d.phase();
+                wa.shimmerPhase = in.phases[Steady::waveShimmer].v[j] = d.phase();
                 wa.delayL.samples[writeIndex - 9] = in.waveTapL.v[j] = d.signedUnit();
                 wa.delayR.samples[writeIndex - 23] = in.waveTapR.v[j] = d.signedUnit();
                 in.noiseL.v[j] = d.signedUnit();
@@ -130,14 +134,14 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
                 wave[j] = waveFrame(wa, m, in.waveLevel, in.noiseL.v[j], in.noiseR.v[j], writeIndex);
 
                 const FilamentState fl{d.phase(), d.phase(), d.phase(), d.phase(), d.phase(), d.phase(), d.phase(), d.phase()};
-                in.filamentA.v[j] = fl.phaseA;
-                in.filamentB.v[j] = fl.phaseB;
-                in.filamentC.v[j] = fl.phaseC;
-                in.filamentD.v[j] = fl.phaseD;
-                in.filamentE.v[j] = fl.phaseE;
-                in.filamentF.v[j] = fl.phaseF;
-                in.filamentMotion.v[j] = fl.motionPhase;
-                in.filamentBreath.v[j] = fl.breathPhase;
+                in.phases[Steady::filamentA].v[j] = fl.phaseA;
+                in.phases[Steady::filamentB].v[j] = fl.phaseB;
+                in.phases[Steady::filamentC].v[j] = fl.phaseC;
+                in.phases[Steady::filamentD].v[j] = fl.phaseD;
+                in.phases[Steady::filamentE].v[j] = fl.phaseE;
+                in.phases[Steady::filamentF].v[j] = fl.phaseF;
+                in.phases[Steady::filamentMotion].v[j] = fl.motionPhase;
+                in.phases[Steady::filamentBreath].v[j] = fl.breathPhase;
                 filament[j] = filamentFrame(fl, filamentBlock, m.LD);
 
                 // A call somewhere in its course, or none (frozen: no new one starts).
@@ -201,10 +205,10 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
                 c.crossingEnvelope = in.chime.crossing.v[j] = quiet ? 0.0 : d.unit();
                 c.impactEnvelope = in.chime.impact.v[j] = quiet ? 0.0 : d.unit();
                 in.chime.audible.v[j] = quiet ? 0.0 : 1.0;
-                c.phaseSub = in.chime.sub.v[j] = d.phase();
-                c.phaseBody = in.chime.body.v[j] = d.phase();
-                c.phaseRing = in.chime.ring.v[j] = d.phase();
-                c.phaseAir = in.chime.air.v[j] = d.phase();
+                c.phaseSub = in.phases[Steady::chimeSub].v[j] = d.phase();
+                c.phaseBody = in.phases[Steady::chimeBody].v[j] = d.phase();
+                c.phaseRing = in.phases[Steady::chimeRing].v[j] = d.phase();
+                c.phaseAir = in.phases[Steady::chimeAir].v[j] = d.phase();
                 chime[j] = halfMinuteChimeFrame(c, chimeBlock, fl.breathPhase, fl.motionPhase);
 
                 in.gateField.v[j] = d.unit();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -26,6 +27,21 @@ void muteAll(SLMAudioParameters& p, bool muted)
     p.setWaveMuted(muted);
     p.setAnomalyMuted(muted);
     p.setGlowwormMuted(muted);
+}
+
+std::array<double, 31> steadyPhasesOf(const SynthesisState& s)
+{
+    const auto& re = s.reactor;
+    const auto& fi = s.field;
+    const auto& wa = s.wave;
+    const auto& fl = s.filament;
+    const auto& ch = s.chime;
+    return {re.phase40,      re.phase80,       re.phase120,   re.phase200,     re.phase320,  fi.phaseA,
+            fi.phaseB,       fi.phaseC,        fi.phaseD,     fi.pulsePhase,   fi.motionPhase, wa.phaseA,
+            wa.phaseB,       wa.phaseC,        wa.phaseD,     wa.phaseE,       wa.motionPhase, wa.tidePhase,
+            wa.shimmerPhase, fl.phaseA,        fl.phaseB,     fl.phaseC,       fl.phaseD,    fl.phaseE,
+            fl.phaseF,       fl.motionPhase,   fl.breathPhase, ch.phaseSub,    ch.phaseBody, ch.phaseRing,
+            ch.phaseAir};
 }
 
 } // namespace
@@ -200,6 +216,32 @@ TEST(EngineFreeze, HoldsSlowCyclesAndCountdownsWhileTonesGoOn)
     EXPECT_EQ(e.state().glowworm.samplesUntilNext, before.glowworm.samplesUntilNext - 512);
     EXPECT_EQ(e.state().anomaly.samplesUntilNext, before.anomaly.samplesUntilNext - 512);
     EXPECT_NE(e.state().modulators.macroPhase, before.modulators.macroPhase);
+}
+
+// The render turns the steady phases side by side, in chunks; they must land
+// where the voices' own one-frame steps take them, phase for phase.
+TEST(EngineFreeze, SteadyPhasesTakeTheVoicesOwnStepsInOddBlocks)
+{
+    const double rate = 44100.0;
+    OfflineEngine e(rate);
+    e.skip(1000, 37);
+    for (const bool frozen : {false, true}) {
+        e.engine().setIsFrozen(frozen);
+        SynthesisState walked = e.state();
+        constexpr int frames = 301;
+        e.skip(frames, 37);
+        for (int n = 0; n < frames; ++n) {
+            slm::synth::advanceReactor(walked.reactor, slm::synth::ReactorIncrements(rate));
+            slm::synth::advanceField(walked.field, slm::synth::FieldIncrements(rate), frozen);
+            slm::synth::advanceWave(walked.wave, slm::synth::WaveIncrements(rate), frozen);
+            slm::synth::advanceFilament(walked.filament, slm::synth::FilamentIncrements(rate), frozen);
+            slm::synth::advanceHalfMinuteChime(walked.chime, slm::synth::HalfMinuteChimeIncrements(rate));
+        }
+        const auto rendered = steadyPhasesOf(e.state());
+        const auto expected = steadyPhasesOf(walked);
+        for (std::size_t i = 0; i < rendered.size(); ++i)
+            EXPECT_EQ(rendered[i], expected[i]) << "phase " << i << (frozen ? " frozen" : "");
+    }
 }
 
 TEST(EngineFreeze, ASoundingCallPlaysToItsEndAndNoNewOneStarts)

@@ -1,5 +1,5 @@
 // The rotated modulators against the sines of the phases they stand for,
-// frame by frame, anchored as the render anchors them.
+// chunk by chunk, anchored as the render anchors them.
 
 #include "engine/ModulatorRotation.h"
 
@@ -37,11 +37,18 @@ double runAgainstSines(double rate, int blockFrames, int blocks, SlowModulatorSt
         for (int first = 0; first < blockFrames; first += chunkFrames) {
             if (first % ModulatorRotation::anchorFrames == 0)
                 rotation.anchor(state);
-            for (int j = 0; j < chunkFrames && first + j < blockFrames; ++j) {
-                const Modulators exact = modulatorsOf(state);
-                rotation.next(lanes, j, state, inc, frozen);
-                worst = std::max(worst, worstDifference(lanes, j, exact));
+            const int frames = std::min(chunkFrames, blockFrames - first);
+            Modulators exact[chunkFrames];
+            SlowModulatorState walked = state;
+            for (int j = 0; j < frames; ++j) {
+                exact[j] = modulatorsOf(walked);
+                if (!frozen)
+                    advanceSlowModulators(walked, inc);
             }
+            rotation.chunk(lanes, frames, state, inc, frozen);
+            EXPECT_EQ(state.macroPhase, walked.macroPhase);
+            for (int j = 0; j < frames; ++j)
+                worst = std::max(worst, worstDifference(lanes, j, exact[j]));
         }
     }
     return worst;
