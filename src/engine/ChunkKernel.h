@@ -36,6 +36,24 @@ struct Steady {
     };
 };
 
+// The sines the steady voices take of those phases, each of its own
+// argument k * phase + c (see SteadyRotation).
+struct SteadySine {
+    enum : int {
+        reactor40, reactor80, reactor120, reactor200, reactor320,
+        fieldA, fieldB, fieldC, fieldD, fieldPulse, fieldMotion,
+        waveA, waveB, waveC, waveD, waveE, waveRightA, waveRightB, waveRightC, waveRightD, waveRightE,
+        waveMotion, waveTide, waveShimmer,
+        filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion,
+        filamentBreath, filamentBurst, filamentSideL, filamentSideR,
+        count,
+        padded = (count + 3) / 4 * 4,
+        // Where the arguments scale the breath phase by a factor other than
+        // one, its wrap is not a whole number of turns for them.
+        firstScaled = filamentBurst,
+    };
+};
+
 // Each phase and its step per frame (0 for one held by the freeze). The
 // spare slots stay at zero.
 struct alignas(32) SteadyPhases {
@@ -78,6 +96,7 @@ struct ChunkInput {
     AnomalyLanes anomaly;
     ChimeLanes chime;
     FrameLanes phases[Steady::padded]; // indexed by Steady
+    FrameLanes sines[SteadySine::padded]; // indexed by SteadySine
     FrameLanes fieldTapL, fieldTapR, waveTapL, waveTapR;
     FrameLanes noiseL, noiseR;
     FrameLanes gateReactor, gateField, gateWave, gateAnomaly, gateGlowworm;
@@ -96,11 +115,16 @@ struct ChunkOutput {
     FrameLanes outL, outR;
 };
 
+struct SteadyRotation;
+
 struct ChunkKernel {
     const char* name;
     // Lays out the chunk's frames of every steady phase in `in.phases` and
     // moves `phases` on by `count` frames.
     void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
+    // Then the chunk's steady sines into `in.sines`, from exact sines of the
+    // phase lanes where `anchor` says so, else by turning the last chunk's.
+    void (*steadySines)(SteadyRotation& rotation, const SteadyPhases& phases, ChunkInput& in, bool anchor);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
 };
 

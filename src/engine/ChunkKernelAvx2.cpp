@@ -6,4 +6,4 @@ constexpr int kernelWidth = 4;
 }
 #include "engine/ChunkKernelBody.h"
 
-const slm::synth::ChunkKernel slm::synth::avx2ChunkKernel{"avx2", steadyLanes, voiceLanes};
+const slm::synth::ChunkKernel slm::synth::avx2ChunkKernel{"avx2", steadyLanes, steadySines, voiceLanes};

@@ -6,6 +6,7 @@
 // stand in for the baseline one at link time.
 
 #include "engine/ChunkKernel.h"
+#include "engine/SteadyRotation.h"
 #include "math/Lanes.h"
 #include "math/Pow.h"
 #include "math/SineLanes.h"
@@ -72,6 +73,12 @@ template <int H>
 [[gnu::always_inline]] inline V phase(const ChunkInput& in, int which)
 {
     return load<H>(in.phases[which]);
+}
+
+template <int H>
+[[gnu::always_inline]] inline V steadySine(const ChunkInput& in, int which)
+{
+    return load<H>(in.sines[which]);
 }
 
 template <int H>
@@ -142,6 +149,69 @@ void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
     }
 }
 
+// The chunk's steady sines, after steadyLanes has laid out its phases: each
+// pair turned by 0..7 frames, then on by a whole chunk for the next one.
+void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, bool anchor)
+{
+    constexpr int n = SteadySine::padded;
+#if defined(__AVX__)
+    using P = Doubles<4>;
+    constexpr int width = 4;
+#else
+    using P = Doubles<2>;
+    constexpr int width = 2;
+#endif
+    static_assert(n % width == 0);
+    if (anchor || r.anchorNext) {
+        r.anchorNext = false;
+        constexpr double quarterTurn = pi / 2.0;
+        for (int i = 0; i < n; i += width) {
+            P x;
+            for (int l = 0; l < width; ++l) {
+                const SteadySineArgument& a = steadySineArguments[i + l];
+                x[l] = a.k * in.phases[a.base].v[0] + a.c;
+            }
+            const P s = sineLanes(x);
+            const P c = sineLanes(x + quarterTurn);
+            std::memcpy(r.sine + i, &s, sizeof s);
+            std::memcpy(r.cosine + i, &c, sizeof c);
+        }
+    }
+    for (int i = 0; i < SteadySine::count; ++i) {
+        const V s = splat<V>(r.sine[i]);
+        const V c = splat<V>(r.cosine[i]);
+        store<0>(in.sines[i], s * load<0>(r.frameCos[i]) + c * load<0>(r.frameSin[i]));
+        if constexpr (kernelWidth < chunkFrames)
+            store<1>(in.sines[i], s * load<1>(r.frameCos[i]) + c * load<1>(r.frameSin[i]));
+    }
+    // The breath wraps within the chunk or at its end (every nine seconds):
+    // the arguments that scale it jump by other than whole turns there, so
+    // they take their exact sines this once, and every pair starts again
+    // from exact sines.
+    const FrameLanes& breath = in.phases[Steady::filamentBreath];
+    if (phases.value[Steady::filamentBreath] < breath.v[0]) [[unlikely]] {
+        r.anchorNext = true;
+        for (int i = SteadySine::firstScaled; i < SteadySine::count; ++i) {
+            const SteadySineArgument& a = steadySineArguments[i];
+            store<0>(in.sines[i], sineLanes(a.k * load<0>(breath) + a.c));
+            if constexpr (kernelWidth < chunkFrames)
+                store<1>(in.sines[i], sineLanes(a.k * load<1>(breath) + a.c));
+        }
+        return;
+    }
+    for (int i = 0; i < n; i += width) {
+        P s, c, turnCos, turnSin;
+        std::memcpy(&s, r.sine + i, sizeof s);
+        std::memcpy(&c, r.cosine + i, sizeof c);
+        std::memcpy(&turnCos, r.chunkCos + i, sizeof turnCos);
+        std::memcpy(&turnSin, r.chunkSin + i, sizeof turnSin);
+        const P sine = s * turnCos + c * turnSin;
+        const P cosine = c * turnCos - s * turnSin;
+        std::memcpy(r.sine + i, &sine, sizeof sine);
+        std::memcpy(r.cosine + i, &cosine, sizeof cosine);
+    }
+}
+
 // The expressions below keep the voices' own order of operations, term for
 // term, so the render sounds as it did before it was split into chunks.
 
@@ -153,9 +223,9 @@ template <int H>
 V reactorLanes(const ChunkInput& in)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = sineLanes(phase<H>(in, Steady::reactor40)) + 0.42 * sineLanes(phase<H>(in, Steady::reactor80))
-        + 0.24 * sineLanes(phase<H>(in, Steady::reactor120)) + 0.11 * sineLanes(phase<H>(in, Steady::reactor200))
-        + 0.045 * sineLanes(phase<H>(in, Steady::reactor320));
+    const V tone = steadySine<H>(in, SteadySine::reactor40) + 0.42 * steadySine<H>(in, SteadySine::reactor80)
+        + 0.24 * steadySine<H>(in, SteadySine::reactor120) + 0.11 * steadySine<H>(in, SteadySine::reactor200)
+        + 0.045 * steadySine<H>(in, SteadySine::reactor320);
     const V longForm = 0.93 + 0.11 * load<H>(m.LA) - 0.03 * load<H>(m.LC);
     const V drift = 0.92 + 0.08 * (load<H>(m.DR) + 1.0) / 2.0;
     const V breath = 0.82 + 0.18 * (load<H>(m.BR) + 1.0) / 2.0;
@@ -167,14 +237,14 @@ template <int H>
 void fieldLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V tone = 0.72 * sineLanes(phase<H>(in, Steady::fieldA)) + 0.38 * sineLanes(phase<H>(in, Steady::fieldB))
-        + 0.24 * sineLanes(phase<H>(in, Steady::fieldC)) + 0.12 * sineLanes(phase<H>(in, Steady::fieldD));
+    const V tone = 0.72 * steadySine<H>(in, SteadySine::fieldA) + 0.38 * steadySine<H>(in, SteadySine::fieldB)
+        + 0.24 * steadySine<H>(in, SteadySine::fieldC) + 0.12 * steadySine<H>(in, SteadySine::fieldD);
     const V longForm = 0.92 + 0.14 * load<H>(m.LB);
-    const V pulse = 0.58 + 0.42 * (sineLanes(phase<H>(in, Steady::fieldPulse)) + 1.0) / 2.0;
+    const V pulse = 0.58 + 0.42 * (steadySine<H>(in, SteadySine::fieldPulse) + 1.0) / 2.0;
     const V macro = 0.68 + 0.3 * (1.0 - load<H>(m.M1)) + 0.2 * load<H>(m.M2);
     const V mono = longForm * pulse * macro * in.fieldLevel * tone;
 
-    const V p = 0.72 * sineLanes(phase<H>(in, Steady::fieldMotion));
+    const V p = 0.72 * steadySine<H>(in, SteadySine::fieldMotion);
     const V dryL = mono * squareRoot((1.0 - p) / 2.0);
     const V dryR = mono * squareRoot((1.0 + p) / 2.0);
     store<H>(out.fieldDryL, dryL);
@@ -197,23 +267,20 @@ template <int H>
 void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 {
     const ModulatorLanes& m = in.m;
-    const V a = phase<H>(in, Steady::waveA);
-    const V b = phase<H>(in, Steady::waveB);
-    const V c = phase<H>(in, Steady::waveC);
-    const V d = phase<H>(in, Steady::waveD);
-    const V e = phase<H>(in, Steady::waveE);
-    const V toneL = 0.28 * sineLanes(a) + 0.21 * sineLanes(b) + 0.15 * sineLanes(c) + 0.1 * sineLanes(d)
-        + 0.055 * sineLanes(e) + 0.15 * load<H>(in.noiseL);
-    const V toneR = 0.24 * sineLanes(a + 0.41) + 0.19 * sineLanes(b + 0.77) + 0.17 * sineLanes(c + 1.1)
-        + 0.09 * sineLanes(d + 1.57) + 0.06 * sineLanes(e + 2.03) + 0.15 * load<H>(in.noiseR);
+    const auto S = [&in](int which) { return steadySine<H>(in, which); };
+    const V toneL = 0.28 * S(SteadySine::waveA) + 0.21 * S(SteadySine::waveB) + 0.15 * S(SteadySine::waveC)
+        + 0.1 * S(SteadySine::waveD) + 0.055 * S(SteadySine::waveE) + 0.15 * load<H>(in.noiseL);
+    const V toneR = 0.24 * S(SteadySine::waveRightA) + 0.19 * S(SteadySine::waveRightB)
+        + 0.17 * S(SteadySine::waveRightC) + 0.09 * S(SteadySine::waveRightD) + 0.06 * S(SteadySine::waveRightE)
+        + 0.15 * load<H>(in.noiseR);
 
     const V longForm = 0.86 + 0.26 * load<H>(m.LC);
-    const V shimmer = 0.72 + 0.28 * (sineLanes(phase<H>(in, Steady::waveShimmer)) + 1.0) / 2.0;
-    const V tide = 0.18 + 0.82 * (sineLanes(phase<H>(in, Steady::waveTide)) + 1.0) / 2.0;
+    const V shimmer = 0.72 + 0.28 * (S(SteadySine::waveShimmer) + 1.0) / 2.0;
+    const V tide = 0.18 + 0.82 * (S(SteadySine::waveTide) + 1.0) / 2.0;
     const V macro = 0.42 + 0.38 * load<H>(m.M1) + 0.28 * load<H>(m.M2) + 0.18 * load<H>(m.M3);
     const V C = longForm * shimmer * tide * macro * in.waveLevel;
 
-    const V motion = sineLanes(phase<H>(in, Steady::waveMotion));
+    const V motion = S(SteadySine::waveMotion);
     const V dryL = C * (0.72 + 0.28 * (1.0 - motion) / 2.0) * toneL;
     const V dryR = C * (0.72 + 0.28 * (1.0 + motion) / 2.0) * toneR;
     store<H>(out.waveDryL, dryL);
@@ -226,17 +293,17 @@ void waveLanes(const ChunkInput& in, ChunkOutput& out, Stereo& result)
 template <int H>
 Stereo filamentLanes(const ChunkInput& in)
 {
-    const V fb = phase<H>(in, Steady::filamentBreath);
-    const V breathSine = sineLanes(fb);
-    const V burstSine = sineLanes(2.37 * fb + 0.91);
-    const V a = sineLanes(phase<H>(in, Steady::filamentA));
-    const V b = sineLanes(phase<H>(in, Steady::filamentB) + 0.41);
-    const V c = sineLanes(phase<H>(in, Steady::filamentC) + 1.17);
-    const V d = sineLanes(phase<H>(in, Steady::filamentD) + 0.73);
-    const V e = sineLanes(phase<H>(in, Steady::filamentE) + 1.61);
-    const V f = sineLanes(phase<H>(in, Steady::filamentF) + 2.27);
-    const V sideL = sineLanes(0.47 * fb);
-    const V sideR = sineLanes(0.53 * fb + 1.2);
+    const auto S = [&in](int which) { return steadySine<H>(in, which); };
+    const V breathSine = S(SteadySine::filamentBreath);
+    const V burstSine = S(SteadySine::filamentBurst);
+    const V a = S(SteadySine::filamentA);
+    const V b = S(SteadySine::filamentB);
+    const V c = S(SteadySine::filamentC);
+    const V d = S(SteadySine::filamentD);
+    const V e = S(SteadySine::filamentE);
+    const V f = S(SteadySine::filamentF);
+    const V sideL = S(SteadySine::filamentSideL);
+    const V sideR = S(SteadySine::filamentSideR);
     const V breath = (breathSine + 1.0) / 2.0;
     // max(burstSine, 0) as std::max has it: a NaN stays.
     const V burst = wholePower<7>(select(burstSine < 0.0, V{}, burstSine));
@@ -245,7 +312,7 @@ Stereo filamentLanes(const ChunkInput& in)
         * (0.13 * d + 0.085 * e + 0.05 * f);
     const V filament = in.filamentLevel * (low + high);
 
-    const V p = 0.86 * sineLanes(phase<H>(in, Steady::filamentMotion));
+    const V p = 0.86 * S(SteadySine::filamentMotion);
     return {(0.94 + 0.06 * sideL) * squareRoot((1.0 - p) / 2.0) * filament,
             (0.94 + 0.06 * sideR) * squareRoot((1.0 + p) / 2.0) * filament};
 }

@@ -5,4 +5,4 @@ constexpr int kernelWidth = 8;
 }
 #include "engine/ChunkKernelBody.h"
 
-const slm::synth::ChunkKernel slm::synth::sse2ChunkKernel{"sse2", steadyLanes, voiceLanes};
+const slm::synth::ChunkKernel slm::synth::sse2ChunkKernel{"sse2", steadyLanes, steadySines, voiceLanes};

@@ -302,6 +302,8 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
     SteadyPhases& phases = m_chunk.phases;
     gatherSteadyPhases(st, phases);
     setSteadySteps(phases, r, F);
+    SteadyRotation& sines = m_chunk.sines;
+    sines.setSteps(phases);
     GlowwormSteps glowwormSteps(st.glowworm, glowwormBlock, r);
     AnomalySteps anomalySteps(st.anomaly, r);
     int spatialIndex[chunkFrames];
@@ -351,6 +353,7 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             advanceGlowwormPulse(st.glowworm, glowwormBlock);
         }
         kernel.steadyPhases(phases, in, count);
+        kernel.steadySines(sines, phases, in, first % SteadyRotation::anchorFrames == 0);
         in.glowwormSounds = anyActive(in.glowworm.active, count);
         in.anomalySounds = anyActive(in.anomaly.active, count);
         in.chimeSounds = anyActive(in.chime.audible, count);

@@ -3,6 +3,7 @@
 #include "engine/AudioOutput.h"
 #include "engine/ChunkKernel.h"
 #include "engine/ModulatorRotation.h"
+#include "engine/SteadyRotation.h"
 #include "engine/SynthesisState.h"
 #include "engine/TransportFade.h"
 
@@ -62,6 +63,7 @@ private:
     struct Chunk {
         slm::synth::ModulatorRotation modulators;
         slm::synth::SteadyPhases phases{};
+        slm::synth::SteadyRotation sines;
         slm::synth::ChunkInput in{};
         slm::synth::ChunkOutput out{};
     } m_chunk;

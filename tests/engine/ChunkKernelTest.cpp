@@ -4,6 +4,7 @@
 
 #include "engine/ChunkKernel.h"
 #include "engine/SimdDispatch.h"
+#include "engine/SteadyRotation.h"
 #include "engine/SynthesisState.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,7 @@ TEST(ChunkKernel, VoicesAndEventsMatchTheFrameFunctions)
                 in.transportGain.v[j] = d.unit();
             }
 
+            exactSteadySines(in);
             ChunkOutput out;
             kernel->voices(in, out);
             for (int j = 0; j < chunkFrames; ++j) {
