@@ -46,11 +46,13 @@ struct SteadySine {
         waveMotion, waveTide, waveShimmer,
         filamentA, filamentB, filamentC, filamentD, filamentE, filamentF, filamentMotion,
         filamentBreath, filamentBurst, filamentSideL, filamentSideR,
+        // Needed only while the chime sounds.
+        chimeSub, chimeSubHalf, chimeBody, chimeBodyHalf, chimeRing, chimeAir,
+        chimeBreath, chimeStrikeBody, chimeStrikeRing, chimeStrikeAir, chimePan,
         count,
         padded = (count + 3) / 4 * 4,
-        // Where the arguments scale the breath phase by a factor other than
-        // one, its wrap is not a whole number of turns for them.
-        firstScaled = filamentBurst,
+        firstChime = chimeSub,
+        steadyPadded = (firstChime + 3) / 4 * 4,
     };
 };
 
@@ -122,9 +124,10 @@ struct ChunkKernel {
     // Lays out the chunk's frames of every steady phase in `in.phases` and
     // moves `phases` on by `count` frames.
     void (*steadyPhases)(SteadyPhases& phases, ChunkInput& in, int count);
-    // Then the chunk's steady sines into `in.sines`, from exact sines of the
-    // phase lanes where `anchor` says so, else by turning the last chunk's.
-    void (*steadySines)(SteadyRotation& rotation, const SteadyPhases& phases, ChunkInput& in, bool anchor);
+    // Then the chunk's steady sines into `in.sines` (the chime's too where
+    // `chime`), from exact sines of the phase lanes where `anchor` says so,
+    // else by turning the last chunk's.
+    void (*steadySines)(SteadyRotation& rotation, const SteadyPhases& phases, ChunkInput& in, bool anchor, bool chime);
     void (*voices)(const ChunkInput& in, ChunkOutput& out);
 };
 

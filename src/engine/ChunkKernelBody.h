@@ -70,12 +70,6 @@ template <int H>
 }
 
 template <int H>
-[[gnu::always_inline]] inline V phase(const ChunkInput& in, int which)
-{
-    return load<H>(in.phases[which]);
-}
-
-template <int H>
 [[gnu::always_inline]] inline V steadySine(const ChunkInput& in, int which)
 {
     return load<H>(in.sines[which]);
@@ -151,9 +145,8 @@ void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
 
 // The chunk's steady sines, after steadyLanes has laid out its phases: each
 // pair turned by 0..7 frames, then on by a whole chunk for the next one.
-void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, bool anchor)
+void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, bool anchor, bool chime)
 {
-    constexpr int n = SteadySine::padded;
 #if defined(__AVX__)
     using P = Doubles<4>;
     constexpr int width = 4;
@@ -161,9 +154,11 @@ void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, 
     using P = Doubles<2>;
     constexpr int width = 2;
 #endif
-    static_assert(n % width == 0);
-    if (anchor || r.anchorNext) {
-        r.anchorNext = false;
+    static_assert(SteadySine::padded % width == 0 && SteadySine::steadyPadded % width == 0);
+    const int n = chime ? SteadySine::padded : SteadySine::steadyPadded;
+    // The chime's pairs stand still while it is quiet: start them again from
+    // exact sines when it sounds.
+    if (anchor || (chime && !r.chimeTurning)) {
         constexpr double quarterTurn = pi / 2.0;
         for (int i = 0; i < n; i += width) {
             P x;
@@ -177,27 +172,34 @@ void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, 
             std::memcpy(r.cosine + i, &c, sizeof c);
         }
     }
-    for (int i = 0; i < SteadySine::count; ++i) {
+    r.chimeTurning = chime;
+    const int count = chime ? SteadySine::count : SteadySine::firstChime;
+    for (int i = 0; i < count; ++i) {
+        const SteadySineArgument& a = steadySineArguments[i];
         const V s = splat<V>(r.sine[i]);
         const V c = splat<V>(r.cosine[i]);
-        store<0>(in.sines[i], s * load<0>(r.frameCos[i]) + c * load<0>(r.frameSin[i]));
+        V lanes[chunkFrames / kernelWidth] = {s * load<0>(r.frameCos[i]) + c * load<0>(r.frameSin[i])};
         if constexpr (kernelWidth < chunkFrames)
-            store<1>(in.sines[i], s * load<1>(r.frameCos[i]) + c * load<1>(r.frameSin[i]));
-    }
-    // The breath wraps within the chunk or at its end (every nine seconds):
-    // the arguments that scale it jump by other than whole turns there, so
-    // they take their exact sines this once, and every pair starts again
-    // from exact sines.
-    const FrameLanes& breath = in.phases[Steady::filamentBreath];
-    if (phases.value[Steady::filamentBreath] < breath.v[0]) [[unlikely]] {
-        r.anchorNext = true;
-        for (int i = SteadySine::firstScaled; i < SteadySine::count; ++i) {
-            const SteadySineArgument& a = steadySineArguments[i];
-            store<0>(in.sines[i], sineLanes(a.k * load<0>(breath) + a.c));
+            lanes[1] = s * load<1>(r.frameCos[i]) + c * load<1>(r.frameSin[i]);
+        // The phase wrapped within the chunk or at its end: from there on, an
+        // argument that scales it takes the jump back with it.
+        const FrameLanes& base = in.phases[a.base];
+        if (a.k != 1.0 && phases.value[a.base] < base.v[0]) {
+            const double ws = r.sine[i] * r.wrapCos[i] + r.cosine[i] * r.wrapSin[i];
+            const double wc = r.cosine[i] * r.wrapCos[i] - r.sine[i] * r.wrapSin[i];
+            r.sine[i] = ws;
+            r.cosine[i] = wc;
+            const V first = splat<V>(base.v[0]);
+            lanes[0] = select(load<0>(base) < first,
+                              splat<V>(ws) * load<0>(r.frameCos[i]) + splat<V>(wc) * load<0>(r.frameSin[i]), lanes[0]);
             if constexpr (kernelWidth < chunkFrames)
-                store<1>(in.sines[i], sineLanes(a.k * load<1>(breath) + a.c));
+                lanes[1] = select(load<1>(base) < first,
+                                  splat<V>(ws) * load<1>(r.frameCos[i]) + splat<V>(wc) * load<1>(r.frameSin[i]),
+                                  lanes[1]);
         }
-        return;
+        store<0>(in.sines[i], lanes[0]);
+        if constexpr (kernelWidth < chunkFrames)
+            store<1>(in.sines[i], lanes[1]);
     }
     for (int i = 0; i < n; i += width) {
         P s, c, turnCos, turnSin;
@@ -400,20 +402,17 @@ Stereo chimeLanes(const ChunkInput& in)
     const V P = load<H>(s.presence);
     const V X = load<H>(s.crossing);
     const V I = load<H>(s.impact);
-    const V sub = phase<H>(in, Steady::chimeSub);
-    const V body = phase<H>(in, Steady::chimeBody);
-    const V ring = phase<H>(in, Steady::chimeRing);
-    const V air = phase<H>(in, Steady::chimeAir);
-    const V sub1 = sineLanes(sub);
-    const V sub2 = sineLanes(0.502 * sub + 0.73);
-    const V body1 = sineLanes(body + 0.21);
-    const V body2 = sineLanes(0.503 * body + 1.11);
-    const V hr = sineLanes(ring + 0.64);
-    const V ha = sineLanes(air + 1.37);
-    const V breathSine = sineLanes(0.31 * phase<H>(in, Steady::filamentBreath));
-    const V strikeBody = sineLanes(1.003 * body);
-    const V strikeRing = sineLanes(0.997 * ring);
-    const V strikeAir = sineLanes(1.009 * air);
+    const auto S = [&in](int which) { return steadySine<H>(in, which); };
+    const V sub1 = S(SteadySine::chimeSub);
+    const V sub2 = S(SteadySine::chimeSubHalf);
+    const V body1 = S(SteadySine::chimeBody);
+    const V body2 = S(SteadySine::chimeBodyHalf);
+    const V hr = S(SteadySine::chimeRing);
+    const V ha = S(SteadySine::chimeAir);
+    const V breathSine = S(SteadySine::chimeBreath);
+    const V strikeBody = S(SteadySine::chimeStrikeBody);
+    const V strikeRing = S(SteadySine::chimeStrikeRing);
+    const V strikeAir = S(SteadySine::chimeStrikeAir);
     const V hs = 0.78 * sub1 + 0.28 * sub2;
     const V hb = 0.48 * body1 + 0.25 * body2;
     const V swell = P * (0.62 * hs + 0.44 * hb) * (0.82 + 0.18 * (breathSine + 1.0) / 2.0);
@@ -421,7 +420,7 @@ Stereo chimeLanes(const ChunkInput& in)
     const V x =
         tanhLanes(0.34 * I * strike + 0.58 * X * (0.48 * hs + 0.5 * hb + 0.26 * (0.12 * hr + 0.035 * ha)) + 1.36 * swell);
 
-    const V p = sineLanes(1.37 * phase<H>(in, Steady::filamentMotion)) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
+    const V p = S(SteadySine::chimePan) * (0.18 + 0.22 * P + 0.48 * P * in.chimeSpread);
     const auto audible = sounding<H>(s.audible);
     return {select(audible, 0.7 * x * squareRoot((1.0 - p) / 2.0), V{}),
             select(audible, 0.7 * x * squareRoot((1.0 + p) / 2.0), V{})};

@@ -353,10 +353,10 @@ void RenderCycle::render(std::uint32_t frameCount, AudioBufferList buffers, doub
             advanceGlowwormPulse(st.glowworm, glowwormBlock);
         }
         kernel.steadyPhases(phases, in, count);
-        kernel.steadySines(sines, phases, in, first % SteadyRotation::anchorFrames == 0);
         in.glowwormSounds = anyActive(in.glowworm.active, count);
         in.anomalySounds = anyActive(in.anomaly.active, count);
         in.chimeSounds = anyActive(in.chime.audible, count);
+        kernel.steadySines(sines, phases, in, first % SteadyRotation::anchorFrames == 0, in.chimeSounds);
         kernel.voices(in, out);
 
         for (int j = 0; j < count; ++j) {

@@ -3,16 +3,18 @@
 #include "engine/ChunkKernel.h"
 #include "math/Sine.h"
 
+#include <numbers>
+
 // The steady voices' sines without a sine per frame. Each sine's argument is
 // k * phase + c for one steady phase, so it turns by k * step a frame: a
 // chunk's frames are its (sine, cosine) pair at the chunk's first frame
-// rotated by 0..7 steps, and the pair moves on by eight steps a chunk. Four
+// rotated by 0..7 steps, and the pair moves on by eight steps a chunk. Two
 // products a lane where a sine costs twenty. Anchored on exact sines at each
 // block's start and every anchorFrames frames, the values stay within a few
 // 1e-15 of the sines of the phases themselves.
 namespace slm::synth {
 
-// The argument of each sine: k * phases[base] + c. The spare slot turns a
+// The argument of each sine: k * phases[base] + c. The spare slots turn a
 // spare phase, which stays at zero.
 struct SteadySineArgument {
     int base;
@@ -31,10 +33,15 @@ inline constexpr SteadySineArgument steadySineArguments[SteadySine::padded] = {
     {Steady::filamentA, 1.0, 0.0},      {Steady::filamentB, 1.0, 0.41},     {Steady::filamentC, 1.0, 1.17},
     {Steady::filamentD, 1.0, 0.73},     {Steady::filamentE, 1.0, 1.61},     {Steady::filamentF, 1.0, 2.27},
     {Steady::filamentMotion, 1.0, 0.0}, {Steady::filamentBreath, 1.0, 0.0}, {Steady::filamentBreath, 2.37, 0.91},
-    {Steady::filamentBreath, 0.47, 0.0}, {Steady::filamentBreath, 0.53, 1.2}, {Steady::count, 1.0, 0.0},
+    {Steady::filamentBreath, 0.47, 0.0}, {Steady::filamentBreath, 0.53, 1.2}, {Steady::chimeSub, 1.0, 0.0},
+    {Steady::chimeSub, 0.502, 0.73},    {Steady::chimeBody, 1.0, 0.21},     {Steady::chimeBody, 0.503, 1.11},
+    {Steady::chimeRing, 1.0, 0.64},     {Steady::chimeAir, 1.0, 1.37},      {Steady::filamentBreath, 0.31, 0.0},
+    {Steady::chimeBody, 1.003, 0.0},    {Steady::chimeRing, 0.997, 0.0},    {Steady::chimeAir, 1.009, 0.0},
+    {Steady::filamentMotion, 1.37, 0.0}, {Steady::count, 1.0, 0.0},     {Steady::count, 1.0, 0.0},
 };
 
-static_assert(Steady::count < Steady::padded, "the spare sine turns a spare phase");
+static_assert(SteadySine::padded - SteadySine::count == 2 && Steady::count < Steady::padded,
+              "the spare sines turn a spare phase");
 
 struct alignas(32) SteadyRotation {
     static constexpr int anchorFrames = 32;
@@ -49,12 +56,16 @@ struct alignas(32) SteadyRotation {
     // Turning by 0, 1, ... chunkFrames - 1 frames.
     FrameLanes frameCos[SteadySine::padded] = {};
     FrameLanes frameSin[SteadySine::padded] = {};
+    // Where a phase wraps, an argument that scales it by k jumps by k turns
+    // back; by a whole number of turns only where k is one.
+    double wrapCos[SteadySine::padded] = {};
+    double wrapSin[SteadySine::padded] = {};
     // The phase steps the turns were made for: they change only with the
     // freeze and the rate, so most blocks keep them.
     double steps[Steady::padded] = {};
     bool madeOnce = false;
-    // A scaled argument wrapped: the next chunk starts from exact sines.
-    bool anchorNext = false;
+    // Whether the last chunk turned the chime's pairs too.
+    bool chimeTurning = false;
 
     // Once per block, before the first chunk.
     void setSteps(const SteadyPhases& phases)
@@ -73,6 +84,7 @@ struct alignas(32) SteadyRotation {
             for (int j = 0; j < chunkFrames; ++j)
                 turn(j * step, frameCos[i].v[j], frameSin[i].v[j]);
             turn(chunkFrames * step, chunkCos[i], chunkSin[i]);
+            turn(-a.k * (2.0 * std::numbers::pi), wrapCos[i], wrapSin[i]);
         }
     }
 

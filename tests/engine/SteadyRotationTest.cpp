@@ -24,8 +24,9 @@ struct Worst {
 };
 
 // Blocks of random length; in each, every phase steps by its own step or,
-// at random, by zero. Fast steps for the breath make it wrap every few
-// hundred frames, so the scaled arguments' jumps come often.
+// at random, by zero. The breath steps fast enough to wrap every few hundred
+// frames, so the jumps of the arguments that scale it come often, as do the
+// chime's.
 Worst runAgainstSines(const ChunkKernel& kernel, unsigned seed)
 {
     std::mt19937_64 random(seed);
@@ -42,6 +43,7 @@ Worst runAgainstSines(const ChunkKernel& kernel, unsigned seed)
     ChunkInput in{};
     ChunkInput exact{};
     Worst worst;
+    bool chime = false;
     for (int block = 0; block < 400; ++block) {
         const int frames = block % 7 == 0 ? 1 + static_cast<int>(unit() * 40) : 64 + static_cast<int>(unit() * 900);
         for (int i = 0; i < Steady::count; ++i)
@@ -50,10 +52,13 @@ Worst runAgainstSines(const ChunkKernel& kernel, unsigned seed)
         for (int first = 0; first < frames; first += chunkFrames) {
             const int count = std::min(chunkFrames, frames - first);
             kernel.steadyPhases(phases, in, count);
-            kernel.steadySines(rotation, phases, in, first % SteadyRotation::anchorFrames == 0);
+            // The chime sounds for a while now and then.
+            if (unit() < 0.02)
+                chime = !chime;
+            kernel.steadySines(rotation, phases, in, first % SteadyRotation::anchorFrames == 0, chime);
             std::copy(std::begin(in.phases), std::end(in.phases), std::begin(exact.phases));
             exactSteadySines(exact);
-            for (int i = 0; i < SteadySine::count; ++i) {
+            for (int i = 0; i < (chime ? SteadySine::count : SteadySine::firstChime); ++i) {
                 const bool held = phases.step[steadySineArguments[i].base] == 0.0;
                 for (int j = 0; j < count; ++j) {
                     const double d = std::fabs(in.sines[i].v[j] - exact.sines[i].v[j]);
@@ -79,7 +84,7 @@ TEST(SteadyRotation, FollowsTheSinesOfThePhasesThroughWrapsAndFreezes)
             const Worst worst = runAgainstSines(*kernel, seed);
             // The phase lanes themselves drift from the turning they stand
             // for by up to half an ulp a frame: 31 frames from an anchor at
-            // 2.37 times the breath, 3.2e-14.
+            // 2.37 times the breath, 3.2e-14; a wrap adds an ulp or two.
             EXPECT_LE(worst.turning, 5e-14);
             // A held phase's pair turns by exactly nothing.
             EXPECT_EQ(worst.held, 0.0);
