@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -66,6 +68,22 @@ bool sameBits(const Channels& a, const Channels& b)
     return true;
 }
 
+// The largest sample difference between two renders of one length; infinity
+// when their shapes differ.
+double largestDifference(const Channels& a, const Channels& b)
+{
+    if (a.size() != b.size())
+        return HUGE_VAL;
+    double largest = 0.0;
+    for (std::size_t c = 0; c < a.size(); ++c) {
+        if (a[c].size() != b[c].size())
+            return HUGE_VAL;
+        for (std::size_t i = 0; i < a[c].size(); ++i)
+            largest = std::max(largest, std::abs(static_cast<double>(a[c][i]) - b[c][i]));
+    }
+    return largest;
+}
+
 } // namespace
 
 TEST(KernelPaths, EveryPathThisCpuRunsRendersTheSameBits)
@@ -105,12 +123,15 @@ TEST(KernelPaths, AutomaticChoiceIsTheWidestAndUnknownRequestsFallBackToIt)
 TEST(KernelPaths, BlockSizeDoesNotChangeTheSound)
 {
     const double rate = 24000.0;
+    // The rotating sines restart at each block, so where blocks begin moves
+    // a sample by a rounding at most; a block-boundary fault moves far more.
+    constexpr double rounding = 1e-6;
     OfflineEngine whole(rate), odd(rate);
-    EXPECT_TRUE(sameBits(busyScene(odd, 37, false), busyScene(whole, 512, false)));
+    EXPECT_LE(largestDifference(busyScene(odd, 37, false), busyScene(whole, 512, false)), rounding);
 
     // One frame per block: every chunk is a short one. Four seconds reach the
     // glowworm's first call.
     OfflineEngine single(rate), usual(rate);
     const auto frames = static_cast<std::int64_t>(rate * 4);
-    EXPECT_TRUE(sameBits(single.render(frames, 1), usual.render(frames, 512)));
+    EXPECT_LE(largestDifference(single.render(frames, 1), usual.render(frames, 512)), rounding);
 }
