@@ -32,8 +32,7 @@ struct StartupFade {
         if (j < h)
             g = 0.0;
         else if (j - h < d)
-            g = 0.5
-                - 0.5 * std::cos(pi * std::min(static_cast<double>(j - h) / static_cast<double>(std::max<std::int64_t>(d, 1)), 1.0));
+            g = raisedCosine(std::min(static_cast<double>(j - h) / static_cast<double>(std::max<std::int64_t>(d, 1)), 1.0));
         sampleIndex = j + 1;
         return g;
     }

@@ -45,6 +45,14 @@ inline double clampUnit(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); 
 
 inline double smoothstep(double x) { return x * x * (3.0 - 2.0 * x); }
 
+// 0.5 - 0.5·cos(πx) for x in [0, 1], the fades' shape, as sin²(πx/2): our own
+// sine, so no C library call runs per frame while a fade does.
+inline double raisedCosine(double x)
+{
+    const double s = sine(0.5 * pi * x);
+    return s * s;
+}
+
 // Converts a time in samples, truncating toward zero.
 inline std::int64_t samplesFor(double samples) { return static_cast<std::int64_t>(samples); }
 

@@ -67,7 +67,7 @@ struct TransportFade {
             return 1.0;
         if (x <= 0.0)
             return 0.0;
-        return 0.5 - 0.5 * std::cos(pi * x);
+        return raisedCosine(x);
     }
 };
 
