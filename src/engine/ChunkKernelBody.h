@@ -95,19 +95,23 @@ template <class P>
     std::memcpy(lanes.v + first, &v, sizeof v);
 }
 
+// The steady phases and their sines go through the widest register this
+// build has: four at a time with AVX, two with SSE2.
+#if defined(__AVX__)
+using SteadyVector = Doubles<4>;
+#else
+using SteadyVector = Doubles<2>;
+#endif
+constexpr int steadyWidth = sizeof(SteadyVector) / sizeof(double);
+
 // Advances a group of phases and lays out their next chunkFrames frames;
 // the group moves on by `count` frames (fewer only at the end of a block).
 // AVX2 takes four phases at a time, SSE2 two, each turned by shuffles so
 // that every phase gets its own frames.
 void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
 {
-#if defined(__AVX__)
-    using P = Doubles<4>;
-    constexpr int width = 4;
-#else
-    using P = Doubles<2>;
-    constexpr int width = 2;
-#endif
+    using P = SteadyVector;
+    constexpr int width = steadyWidth;
     static_assert(chunkFrames % width == 0 && Steady::padded % width == 0);
     for (int i = 0; i < Steady::padded; i += width) {
         P step;
@@ -147,13 +151,8 @@ void steadyLanes(SteadyPhases& phases, ChunkInput& in, int count)
 // pair turned by 0..7 frames, then on by a whole chunk for the next one.
 void steadySines(SteadyRotation& r, const SteadyPhases& phases, ChunkInput& in, bool anchor, bool chime)
 {
-#if defined(__AVX__)
-    using P = Doubles<4>;
-    constexpr int width = 4;
-#else
-    using P = Doubles<2>;
-    constexpr int width = 2;
-#endif
+    using P = SteadyVector;
+    constexpr int width = steadyWidth;
     static_assert(SteadySine::padded % width == 0 && SteadySine::steadyPadded % width == 0);
     const int n = chime ? SteadySine::padded : SteadySine::steadyPadded;
     // The chime's pairs stand still while it is quiet: start them again from
